@@ -735,6 +735,7 @@ void TReader::ReadProperties(TPersistent* Instance)
 void TReader::ReadProperty(TPersistent* Instance)
 {
     int64_t at = Position();
+    propOffset_ = at;
     std::string path = ReadStr();
     std::string context = ContextName(Instance) + "." + path;
     try {
@@ -883,7 +884,7 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop, const 
         }
         if (t != vaIdent) Error("component name", at);
         std::string name = ReadIdent();
-        fixups_.push_back({Instance, &Prop, name, Path, at});
+        fixups_.push_back({Instance, &Prop, name, Path, propOffset_});
         return;
     }
     case pkObject: break;

@@ -195,6 +195,7 @@ private:
     TComponent* owner_ = nullptr;
     TComponent* parent_ = nullptr;
     int depth_ = 0;
+    int64_t propOffset_ = 0;
     std::vector<TComponent*> loaded_;
     std::vector<Fixup> fixups_;
 };

@@ -197,14 +197,15 @@ public:
     template <class V>
     TPropInfo& Default(const V& v)
     {
-        if constexpr (std::is_convertible_v<V, std::string> && !std::is_arithmetic_v<V>)
+        if constexpr (std::is_convertible_v<V, std::string> && !std::is_arithmetic_v<V>) {
             StrDefault = std::string(v);
-        else if (Kind == pkFloat)
-            FloatDefault = static_cast<double>(v);
-        else if (Kind == pkSet)
+        } else if constexpr (filer_detail::IsStdSet<V>::value || filer_detail::IsBitset<V>::value) {
             OrdDefault = filer_detail::SetToMask(v);
-        else
-            OrdDefault = static_cast<int64_t>(v);
+        } else {
+            if (Kind == pkFloat) FloatDefault = static_cast<double>(v);
+            else if (Kind == pkSet) OrdDefault = filer_detail::SetToMask(v);
+            else OrdDefault = static_cast<int64_t>(v);
+        }
         return *this;
     }
     TPropInfo& Late()
@@ -527,23 +528,25 @@ struct TMethodRegistrar {
 
 #define PALLIMER_PCLASS std::remove_reference_t<decltype(P)>::Class
 #define PALLIMER_DEFAULT(...) __VA_OPT__(.Default(__VA_ARGS__))
+// Getters go through a lambda on a const object, so a const/non-const overload pair resolves.
+#define PALLIMER_GETTER(Name) [](const PALLIMER_PCLASS& o) -> decltype(auto) { return o.Name(); }
 #define PUBLISH_INT(Name, ...) \
-    P.Int(#Name, &PALLIMER_PCLASS::Name, &PALLIMER_PCLASS::Set##Name) PALLIMER_DEFAULT(__VA_ARGS__)
+    P.Int(#Name, PALLIMER_GETTER(Name), &PALLIMER_PCLASS::Set##Name) PALLIMER_DEFAULT(__VA_ARGS__)
 #define PUBLISH_ENUM(Name, Idents, ...) \
-    P.Enum(#Name, &PALLIMER_PCLASS::Name, &PALLIMER_PCLASS::Set##Name, Idents) PALLIMER_DEFAULT(__VA_ARGS__)
+    P.Enum(#Name, PALLIMER_GETTER(Name), &PALLIMER_PCLASS::Set##Name, Idents) PALLIMER_DEFAULT(__VA_ARGS__)
 #define PUBLISH_SET(Name, Idents, ...) \
-    P.Set(#Name, &PALLIMER_PCLASS::Name, &PALLIMER_PCLASS::Set##Name, Idents) PALLIMER_DEFAULT(__VA_ARGS__)
+    P.Set(#Name, PALLIMER_GETTER(Name), &PALLIMER_PCLASS::Set##Name, Idents) PALLIMER_DEFAULT(__VA_ARGS__)
 #define PUBLISH_BOOL(Name, ...) \
-    P.Bool(#Name, &PALLIMER_PCLASS::Name, &PALLIMER_PCLASS::Set##Name) PALLIMER_DEFAULT(__VA_ARGS__)
+    P.Bool(#Name, PALLIMER_GETTER(Name), &PALLIMER_PCLASS::Set##Name) PALLIMER_DEFAULT(__VA_ARGS__)
 #define PUBLISH_STRING(Name, ...) \
-    P.String(#Name, &PALLIMER_PCLASS::Name, &PALLIMER_PCLASS::Set##Name) PALLIMER_DEFAULT(__VA_ARGS__)
+    P.String(#Name, PALLIMER_GETTER(Name), &PALLIMER_PCLASS::Set##Name) PALLIMER_DEFAULT(__VA_ARGS__)
 #define PUBLISH_FLOAT(Name, ...) \
-    P.Float(#Name, &PALLIMER_PCLASS::Name, &PALLIMER_PCLASS::Set##Name) PALLIMER_DEFAULT(__VA_ARGS__)
+    P.Float(#Name, PALLIMER_GETTER(Name), &PALLIMER_PCLASS::Set##Name) PALLIMER_DEFAULT(__VA_ARGS__)
 #define PUBLISH_COLOR(Name, ...) \
-    P.Color(#Name, &PALLIMER_PCLASS::Name, &PALLIMER_PCLASS::Set##Name) PALLIMER_DEFAULT(__VA_ARGS__)
-#define PUBLISH_OBJECT(Name) P.Object(#Name, &PALLIMER_PCLASS::Name)
-#define PUBLISH_STRINGS(Name) P.Strings(#Name, &PALLIMER_PCLASS::Name)
-#define PUBLISH_BINARY(Name) P.Binary(#Name, &PALLIMER_PCLASS::Name, &PALLIMER_PCLASS::Set##Name)
+    P.Color(#Name, PALLIMER_GETTER(Name), &PALLIMER_PCLASS::Set##Name) PALLIMER_DEFAULT(__VA_ARGS__)
+#define PUBLISH_OBJECT(Name) P.Object(#Name, PALLIMER_GETTER(Name))
+#define PUBLISH_STRINGS(Name) P.Strings(#Name, PALLIMER_GETTER(Name))
+#define PUBLISH_BINARY(Name) P.Binary(#Name, PALLIMER_GETTER(Name), &PALLIMER_PCLASS::Set##Name)
 #define PUBLISH_EVENT(Name) P.Event(#Name, &PALLIMER_PCLASS::Name)
-#define PUBLISH_COMPONENT(Name) P.Component(#Name, &PALLIMER_PCLASS::Name, &PALLIMER_PCLASS::Set##Name)
+#define PUBLISH_COMPONENT(Name) P.Component(#Name, PALLIMER_GETTER(Name), &PALLIMER_PCLASS::Set##Name)
 #define PUBLISH_METHOD(Name) M.Method(#Name, &std::remove_reference_t<decltype(M)>::Class::Name)
