@@ -1,0 +1,677 @@
+#include "codec/LzhWriter.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <limits>
+
+#include "codec/LzhTables.h"
+
+namespace {
+
+constexpr int kMinMatch = 3;
+constexpr int kMaxMatch = TCustomLZHCompressor::MaxMatch;
+constexpr int kLeafBase = TCustomLZHCompressor::NodeCount;
+constexpr int kRoot = TCustomLZHCompressor::RootNode;
+constexpr int kHistory = TCustomLZHCompressor::RingSize;  // farthest copy source: d = 4095
+
+// Positions. Every byte the reader's ring has seen gets an absolute position: the
+// ring's initial image (60 zeros for ring indexes 4036..4095, then 4036 spaces for
+// 0..4035) occupies kImageBase .. kDataBase - 1 and data byte i sits at kDataBase + i.
+// So a copy source at distance dist = d + 1 <= 4096 is simply position pos - dist, the
+// image included, exactly as the reader's ring holds it.
+constexpr uint64_t kImageBase = 1u << 13;
+constexpr uint64_t kDataBase = kImageBase + kHistory;
+
+// The search tree is cyclic over kCyclic slots so that distance 4096 stays reachable.
+constexpr uint32_t kWindow = kHistory;
+constexpr uint32_t kCyclic = kWindow + 1;
+constexpr int kHashBits = 14;
+constexpr int kCutValue = 16;
+
+constexpr int kChunk = 1 << 16;    // positions whose matches are found in one pass
+constexpr int kSegment = 4096;     // positions per shortest-path search
+constexpr int kNiceLength = 48;    // matches this long are taken without search
+constexpr int kHeldItems = 3;      // final items kept back for the end-of-stream check
+constexpr int kWindowCapacity = kHistory + kChunk + kMaxMatch + 1;
+
+struct Pair {
+    uint8_t len;
+    uint16_t dist;  // distance, 1..4096 (d = dist - 1)
+};
+
+struct Snapshot {
+    std::array<uint16_t, TCustomLZHCompressor::NodeCount + 1> freq;
+    std::array<uint16_t, TCustomLZHCompressor::NodeCount + TCustomLZHCompressor::SymbolCount> parent;
+    std::array<uint16_t, TCustomLZHCompressor::NodeCount> child;
+    uint64_t acc;
+    int bits;
+    size_t outSize;
+    int64_t items;
+};
+
+}  // namespace
+
+struct TLzhStreamWriter::Impl {
+    TCustomLZHCompressor& c;
+    TLzhWriterOptions opt;
+
+    // Input window: win[k] is the byte at absolute position winBase + k.
+    std::vector<uint8_t> win;
+    uint64_t winBase = kImageBase;
+    uint64_t winEnd = kImageBase;  // one past the last loaded position
+    bool eof = false;
+    int64_t inBytes = 0;
+
+    // Binary search tree over the window (two links per cyclic slot) and hash heads.
+    std::vector<uint32_t> son;
+    std::vector<uint32_t> head;
+    uint32_t cyc = 0;
+    uint64_t nextSweep = 0;
+
+    // Matches of the current chunk: pairs[first[k] .. first[k + 1]) for position start + k.
+    std::vector<uint32_t> first;
+    std::vector<Pair> pairs;
+
+    // Prices.
+    std::array<uint8_t, TCustomLZHCompressor::SymbolCount> symLen{};
+    int64_t pricedAt = -1;  // item count when symLen was last computed
+    std::vector<uint32_t> price;
+    std::vector<Item> from;
+    std::vector<Item> path;
+    std::vector<Item> held;
+
+    // Bit writer: acc holds `bits` (0..7) pending bits in its low end.
+    uint64_t acc = 0;
+    int bits = 0;
+    std::vector<uint8_t> out;
+    int64_t outBytes = 0;
+    int64_t items = 0;
+
+    Impl(TCustomLZHCompressor& owner, TLzhWriterOptions o) : c(owner), opt(o) {}
+
+    // ----- input -----------------------------------------------------------------
+    const uint8_t* At(uint64_t pos) const { return win.data() + (pos - winBase); }
+
+    void Load()
+    {
+        const uint16_t piece = c.InputBufferSize();
+        while (!eof && win.size() < static_cast<size_t>(kWindowCapacity)) {
+            size_t room = kWindowCapacity - win.size();
+            uint16_t want = static_cast<uint16_t>(std::min<size_t>(room, piece));
+            size_t old = win.size();
+            win.resize(old + want);
+            uint16_t got = 0;
+            c.ReadBytes(win.data() + old, want, got);
+            if (got > want) got = want;
+            win.resize(old + got);
+            if (got == 0) eof = true;
+            inBytes += got;
+            c.BytesIn = static_cast<uint32_t>(c.BytesIn + got);
+        }
+        winEnd = winBase + win.size();
+    }
+
+    // Keeps kHistory bytes before pos, drops older ones, then refills.
+    void Slide(uint64_t pos)
+    {
+        uint64_t keep = pos - kHistory;
+        if (keep > winBase) {
+            size_t drop = static_cast<size_t>(keep - winBase);
+            win.erase(win.begin(), win.begin() + static_cast<std::ptrdiff_t>(drop));
+            winBase = keep;
+        }
+        Load();
+    }
+
+    // ----- match finder -------------------------------------------------------------
+    static uint32_t Hash(const uint8_t* p)
+    {
+        uint32_t v = p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
+        return (v * 2654435761u) >> (32 - kHashBits);
+    }
+
+    // Heads are never refreshed on their own, so every 2^30 positions those that have
+    // left the window are pinned just outside it; 32-bit position differences then
+    // never wrap into the window. Tree links are only followed from nodes inside the
+    // window and so are never older than two windows.
+    void Sweep(uint64_t pos)
+    {
+        uint32_t p = static_cast<uint32_t>(pos);
+        for (uint32_t& h : head)
+            if (uint32_t(p - h) > kWindow) h = p - kWindow - 1;
+        nextSweep = pos + (1u << 30);
+    }
+
+    // Extends a common prefix of length `len` up to `limit` bytes, eight at a time.
+    static int MatchLength(const uint8_t* a, const uint8_t* b, int len, int limit)
+    {
+        while (len + 8 <= limit) {
+            uint64_t x, y;
+            std::memcpy(&x, a + len, 8);
+            std::memcpy(&y, b + len, 8);
+            if (x != y) {
+                uint64_t diff = x ^ y;
+                if constexpr (std::endian::native == std::endian::little)
+                    return len + (std::countr_zero(diff) >> 3);
+                else
+                    return len + (std::countl_zero(diff) >> 3);
+            }
+            len += 8;
+        }
+        while (len < limit && a[len] == b[len]) ++len;
+        return len;
+    }
+
+    // Inserts pos into the tree and, when record is set, appends to pairs the matches
+    // found, in increasing length, each with the nearest distance found for it.
+    void Find(uint64_t pos, bool record)
+    {
+        if (pos >= nextSweep) Sweep(pos);
+        const uint8_t* cur = At(pos);
+        uint64_t avail = winEnd - pos;
+        int lenLimit = static_cast<int>(std::min<uint64_t>(kMaxMatch, avail));
+        if (lenLimit < kMinMatch) {
+            // Only the last two data bytes: no match can start here and nothing later
+            // needs this position in the tree.
+            cyc = cyc + 1 == kCyclic ? 0 : cyc + 1;
+            return;
+        }
+        const uint32_t p32 = static_cast<uint32_t>(pos);
+        const uint32_t empty = p32 - kWindow - 1;
+        uint32_t h = Hash(cur);
+        uint32_t curMatch = head[h];
+        head[h] = p32;
+        uint32_t* ptr0 = &son[2 * cyc + 1];
+        uint32_t* ptr1 = &son[2 * cyc];
+        int len0 = 0, len1 = 0, maxLen = kMinMatch - 1, cut = kCutValue;
+        for (;;) {
+            uint32_t delta = p32 - curMatch;
+            if (cut-- == 0 || delta > kWindow || delta == 0) {
+                *ptr0 = *ptr1 = empty;
+                break;
+            }
+            uint32_t slot = cyc >= delta ? cyc - delta : cyc + kCyclic - delta;
+            uint32_t* pair = &son[2 * slot];
+            const uint8_t* pb = cur - delta;
+            int len = std::min(len0, len1);
+            if (pb[len] == cur[len]) {
+                len = MatchLength(pb, cur, len + 1, lenLimit);
+                if (len > maxLen) {
+                    maxLen = len;
+                    if (record)
+                        pairs.push_back({static_cast<uint8_t>(len), static_cast<uint16_t>(delta)});
+                    if (len == lenLimit) {
+                        *ptr1 = pair[0];
+                        *ptr0 = pair[1];
+                        break;
+                    }
+                }
+            }
+            if (pb[len] < cur[len]) {
+                *ptr1 = curMatch;
+                ptr1 = pair + 1;
+                curMatch = *ptr1;
+                len1 = len;
+            } else {
+                *ptr0 = curMatch;
+                ptr0 = pair;
+                curMatch = *ptr0;
+                len0 = len;
+            }
+        }
+        cyc = cyc + 1 == kCyclic ? 0 : cyc + 1;
+    }
+
+    // ----- model and bits -------------------------------------------------------------
+    // Code length of every symbol = depth of its leaf. Children sit below their parent
+    // (weights strictly grow upwards), so one downward sweep sees parents first.
+    void RefreshPrices()
+    {
+        std::array<uint8_t, TCustomLZHCompressor::NodeCount> depth;
+        const uint16_t* child = c.Child.get();
+        depth[kRoot] = 0;
+        for (int p = kRoot; p >= 0; --p) {
+            int k = child[p];
+            if (k >= kLeafBase)
+                symLen[k - kLeafBase] = depth[p];
+            else
+                depth[k] = depth[k + 1] = static_cast<uint8_t>(depth[p] + 1);
+        }
+    }
+
+    void Put(uint64_t code, int len)
+    {
+        while (len > 32) {
+            Put(code >> 32, len - 32);
+            code &= 0xFFFFFFFFu;
+            len = 32;
+        }
+        acc = (acc << len) | code;
+        bits += len;
+        while (bits >= 8) {
+            bits -= 8;
+            out.push_back(static_cast<uint8_t>(acc >> bits));
+        }
+        acc &= (uint64_t(1) << bits) - 1;
+    }
+
+    void EncodeSymbol(int s)
+    {
+        const uint16_t* parent = c.Parent.get();
+        const uint16_t* child = c.Child.get();
+        uint64_t code = 0;
+        int len = 0;
+        int q = parent[s + kLeafBase];
+        while (q != kRoot) {
+            int up = parent[q];
+            code |= uint64_t(q - child[up]) << len;
+            ++len;
+            q = up;
+        }
+        Put(code, len);
+        c.UpdateModel(s);
+    }
+
+    void EncodeItem(const Item& it, uint64_t pos)
+    {
+        if (it.Length == 1) {
+            EncodeSymbol(*At(pos));
+        } else {
+            EncodeSymbol(it.Length + 253);
+            int u = it.Dist >> 6;
+            Put(LzhOffset.code[u], LzhOffset.codeLength[u]);
+            Put(it.Dist & 0x3F, 6);
+            c.MatchPosition = it.Dist;
+            c.MatchLength = it.Length;
+        }
+        ++items;
+        c.ItemCount = static_cast<uint32_t>(items);
+    }
+
+    void FlushOut()
+    {
+        const uint16_t size = c.OutputBufferSize();
+        size_t done = 0;
+        uint16_t written = 0;
+        while (done < out.size()) {
+            int space = int(size) - (int(c.OutputPos) - 1);
+            size_t n = space > 0 ? static_cast<size_t>(space) : size;
+            n = std::min(n, out.size() - done);
+            c.WriteBytes(out.data() + done, static_cast<uint16_t>(n), written);
+            done += n;
+        }
+        outBytes += static_cast<int64_t>(out.size());
+        c.BytesOut = static_cast<uint32_t>(outBytes);
+        out.clear();
+    }
+
+    // ----- parsing ----------------------------------------------------------------
+    int Cost(const Item& it, uint64_t pos) const
+    {
+        if (it.Length == 1) return symLen[*At(pos)];
+        return symLen[it.Length + 253] + LzhOffsetCost(it.Dist);
+    }
+
+    // Items are queued; all but the last kHeldItems are encoded at once.
+    uint64_t heldPos = kDataBase;  // position of held.front()
+    void Queue(const Item& it)
+    {
+        held.push_back(it);
+        if (held.size() > static_cast<size_t>(kHeldItems)) {
+            EncodeItem(held.front(), heldPos);
+            heldPos += held.front().Length;
+            held.erase(held.begin());
+        }
+    }
+
+    // Longest usable match at chunk offset k (clamped to the chunk end).
+    Item Longest(uint64_t start, size_t k, uint64_t end) const
+    {
+        uint32_t a = first[k], b = first[k + 1];
+        if (a == b) return {1, 0};
+        const Pair& p = pairs[b - 1];
+        int len = static_cast<int>(std::min<uint64_t>(p.len, end - (start + k)));
+        if (len < kMinMatch) {
+            // The clamp cut the longest one; an earlier pair may still fit.
+            for (uint32_t i = b - 1; i-- > a;) {
+                int l = static_cast<int>(std::min<uint64_t>(pairs[i].len, end - (start + k)));
+                if (l >= kMinMatch) return {static_cast<uint16_t>(l), static_cast<uint16_t>(pairs[i].dist - 1)};
+            }
+            return {1, 0};
+        }
+        return {static_cast<uint16_t>(len), static_cast<uint16_t>(p.dist - 1)};
+    }
+
+    void ParseGreedy(uint64_t start, uint64_t end)
+    {
+        uint64_t pos = start;
+        while (pos < end) {
+            Item it = Longest(start, static_cast<size_t>(pos - start), end);
+            Queue(it);
+            pos += it.Length;
+        }
+    }
+
+    void ParseLazy(uint64_t start, uint64_t end)
+    {
+        uint64_t pos = start;
+        size_t sinceRefresh = kSegment;
+        while (pos < end) {
+            if (sinceRefresh >= 256) {
+                RefreshPrices();
+                sinceRefresh = 0;
+            }
+            Item it = Longest(start, static_cast<size_t>(pos - start), end);
+            if (it.Length >= kMinMatch && it.Length < kNiceLength && pos + 1 < end) {
+                Item next = Longest(start, static_cast<size_t>(pos + 1 - start), end);
+                if (next.Length > it.Length) {
+                    // Bits per byte covered: literal + next match against this match
+                    // plus literals for the bytes the next one would cover beyond it.
+                    int a = Cost(it, pos);
+                    for (int k = it.Length; k < next.Length + 1; ++k) a += symLen[*At(pos + k)];
+                    int b = symLen[*At(pos)] + Cost(next, pos + 1);
+                    if (b < a) it = {1, 0};
+                }
+            }
+            Queue(it);
+            pos += it.Length;
+            sinceRefresh += it.Length;
+        }
+    }
+
+    // Shortest path, in bits, from `from` to `limit` over literal and match steps.
+    // Stops early at a position with a match of kNiceLength or more and takes it.
+    void ParseOptimal(uint64_t start, uint64_t end)
+    {
+        uint64_t s = start;
+        price.resize(kSegment + 1);
+        from.resize(kSegment + 1);
+        while (s < end) {
+            // Leaf depths move slowly; after a run of long matches a segment may hold
+            // only a few items, so prices are refreshed every 64 items at most.
+            if (items - pricedAt >= 64 || pricedAt < 0) {
+                RefreshPrices();
+                pricedAt = items;
+            }
+            uint64_t limit = std::min<uint64_t>(s + kSegment, end);
+            size_t span = static_cast<size_t>(limit - s);
+            // Prices are set to "unreached" just ahead of the scan, so that a segment
+            // cut short by a long match costs only what it used.
+            price[0] = 0;
+            size_t filled = 1;
+            uint64_t stop = limit;
+            Item nice{1, 0};
+            for (size_t k = 0; k < span; ++k) {
+                uint64_t pos = s + k;
+                size_t ck = static_cast<size_t>(pos - start);
+                uint32_t a = first[ck], b = first[ck + 1];
+                if (a != b && pairs[b - 1].len >= kNiceLength && end - pos >= kNiceLength) {
+                    int len = static_cast<int>(std::min<uint64_t>(pairs[b - 1].len, end - pos));
+                    nice = {static_cast<uint16_t>(len), static_cast<uint16_t>(pairs[b - 1].dist - 1)};
+                    stop = pos;
+                    break;
+                }
+                size_t need = std::min(span, k + kMaxMatch) + 1;
+                for (; filled < need; ++filled) price[filled] = std::numeric_limits<uint32_t>::max();
+                const uint32_t here = price[k];
+                uint32_t lit = here + symLen[*At(pos)];
+                if (lit < price[k + 1]) {
+                    price[k + 1] = lit;
+                    from[k + 1] = {1, 0};
+                }
+                int maxLen = static_cast<int>(std::min<uint64_t>(kMaxMatch, limit - pos));
+                int l = kMinMatch;
+                for (uint32_t i = a; i < b && l <= maxLen; ++i) {
+                    int plen = std::min<int>(pairs[i].len, maxLen);
+                    uint16_t d = static_cast<uint16_t>(pairs[i].dist - 1);
+                    uint32_t base = here + static_cast<uint32_t>(LzhOffsetCost(d));
+                    for (; l <= plen; ++l) {
+                        uint32_t cost = base + symLen[l + 253];
+                        if (cost < price[k + l]) {
+                            price[k + l] = cost;
+                            from[k + l] = {static_cast<uint16_t>(l), d};
+                        }
+                    }
+                }
+            }
+            // Walk back from the stop position.
+            path.clear();
+            for (size_t k = static_cast<size_t>(stop - s); k > 0;) {
+                const Item& it = from[k];
+                path.push_back(it);
+                k -= it.Length;
+            }
+            for (auto it = path.rbegin(); it != path.rend(); ++it) Queue(*it);
+            s = stop;
+            if (nice.Length > 1) {
+                Queue(nice);
+                s += nice.Length;
+            }
+        }
+    }
+
+    // ----- end of stream ------------------------------------------------------------
+    void Save(Snapshot& sn) const
+    {
+        std::memcpy(sn.freq.data(), c.Freq.get(), sizeof(sn.freq));
+        std::memcpy(sn.parent.data(), c.Parent.get(), sizeof(sn.parent));
+        std::memcpy(sn.child.data(), c.Child.get(), sizeof(sn.child));
+        sn.acc = acc;
+        sn.bits = bits;
+        sn.outSize = out.size();
+        sn.items = items;
+    }
+    void Restore(const Snapshot& sn)
+    {
+        std::memcpy(c.Freq.get(), sn.freq.data(), sizeof(sn.freq));
+        std::memcpy(c.Parent.get(), sn.parent.data(), sizeof(sn.parent));
+        std::memcpy(c.Child.get(), sn.child.data(), sizeof(sn.child));
+        acc = sn.acc;
+        bits = sn.bits;
+        out.resize(sn.outSize);
+        items = sn.items;
+    }
+
+    // A stream is safe unless its items end on a byte boundary while the root's second
+    // child is a leaf: then the marker byte 0x80 reads, to a reader that has not yet
+    // seen its input end, as the 1-bit code of that leaf's symbol.
+    bool SafeEnd() const { return bits != 0 || c.Child[kRoot - 1] < kLeafBase; }
+
+    bool MatchValid(uint64_t pos, int len, int d) const
+    {
+        const uint8_t* p = At(pos);
+        const uint8_t* q = p - (d + 1);
+        for (int k = 0; k < len; ++k)
+            if (p[k] != q[k]) return false;
+        return true;
+    }
+
+    // Other ways to code the `len` bytes at pos that item `it` codes.
+    void Variants(const Item& it, uint64_t pos, std::vector<std::vector<Item>>& outv) const
+    {
+        if (it.Length == 1) return;
+        const int L = it.Length;
+        const uint16_t d = it.Dist;
+        auto lits = [](std::vector<Item>& v, int n) {
+            for (int i = 0; i < n; ++i) v.push_back({1, 0});
+        };
+        // Offsets of other code lengths that copy the same bytes.
+        std::array<bool, 7> seenLen{};
+        seenLen[LzhOffsetCost(d) - 9] = true;
+        // History held in the window (the ring image counts as history).
+        int maxD = static_cast<int>(std::min<uint64_t>(kHistory, pos - winBase)) - 1;
+        for (int dd = 0; dd <= maxD; ++dd) {
+            int cl = LzhOffsetCost(dd) - 9;
+            if (seenLen[cl] || !MatchValid(pos, L, dd)) continue;
+            seenLen[cl] = true;
+            outv.push_back({{static_cast<uint16_t>(L), static_cast<uint16_t>(dd)}});
+        }
+        for (int a = L - 1; a >= kMinMatch; --a) {  // shorter match, then literals
+            std::vector<Item> v{{static_cast<uint16_t>(a), d}};
+            lits(v, L - a);
+            outv.push_back(std::move(v));
+        }
+        for (int t = 1; L - t >= kMinMatch; ++t) {  // literals, then the rest of the match
+            std::vector<Item> v;
+            lits(v, t);
+            v.push_back({static_cast<uint16_t>(L - t), d});
+            outv.push_back(std::move(v));
+        }
+        for (int a = kMinMatch; L - a >= kMinMatch; ++a)  // two matches
+            outv.push_back({{static_cast<uint16_t>(a), d}, {static_cast<uint16_t>(L - a), d}});
+        std::vector<Item> all;
+        lits(all, L);
+        outv.push_back(std::move(all));
+    }
+
+    void EncodeList(const std::vector<Item>& list, uint64_t pos)
+    {
+        for (const Item& it : list) {
+            EncodeItem(it, pos);
+            pos += it.Length;
+        }
+    }
+
+    void Finish()
+    {
+        if (!opt.GuardEnd) {
+            EncodeList(held, heldPos);
+            return;
+        }
+        Snapshot sn;
+        Save(sn);
+        EncodeList(held, heldPos);
+        if (SafeEnd()) return;
+        // Replace one held item at a time, last first, then pairs of replacements.
+        std::vector<uint64_t> at(held.size());
+        for (size_t i = 0, p = 0; i < held.size(); ++i) {
+            at[i] = heldPos + p;
+            p += held[i].Length;
+        }
+        std::vector<std::vector<std::vector<Item>>> alts(held.size());
+        for (size_t i = 0; i < held.size(); ++i) Variants(held[i], at[i], alts[i]);
+        auto attempt = [&](size_t i, const std::vector<Item>* vi, size_t j,
+                           const std::vector<Item>* vj) {
+            Restore(sn);
+            uint64_t pos = heldPos;
+            for (size_t n = 0; n < held.size(); ++n) {
+                const std::vector<Item>* v = n == i ? vi : n == j ? vj : nullptr;
+                if (v) {
+                    EncodeList(*v, pos);
+                } else {
+                    EncodeItem(held[n], pos);
+                }
+                pos += held[n].Length;
+            }
+            return SafeEnd();
+        };
+        const size_t none = held.size();
+        for (size_t i = held.size(); i-- > 0;)
+            for (const auto& v : alts[i])
+                if (attempt(i, &v, none, nullptr)) return;
+        for (size_t i = held.size(); i-- > 0;)
+            for (size_t j = i; j-- > 0;)
+                for (const auto& vi : alts[i])
+                    for (const auto& vj : alts[j])
+                        if (attempt(i, &vi, j, &vj)) return;
+        Restore(sn);
+        throw ECompress("The stream cannot be ended safely");
+    }
+
+    // ----- the run ------------------------------------------------------------------
+    void Run()
+    {
+        son.assign(2 * kCyclic, 0);
+        head.assign(size_t(1) << kHashBits, 0);
+        c.InitModel();
+        win.reserve(kWindowCapacity);
+        win.assign(kHistory, 0x20);
+        std::fill(win.begin(), win.begin() + kMaxMatch, 0);
+        winBase = kImageBase;
+        Load();
+        Sweep(kImageBase);
+        for (uint64_t p = kImageBase; p < kDataBase; ++p) Find(p, false);
+
+        uint64_t pos = kDataBase;
+        first.resize(kWindowCapacity + 1);
+        for (;;) {
+            Slide(pos);
+            uint64_t end = eof ? winEnd : std::min<uint64_t>(pos + kChunk, winEnd - kMaxMatch);
+            if (end <= pos) break;
+            pairs.clear();
+            for (uint64_t p = pos; p < end; ++p) {
+                first[p - pos] = static_cast<uint32_t>(pairs.size());
+                Find(p, true);
+            }
+            first[end - pos] = static_cast<uint32_t>(pairs.size());
+            switch (opt.Parse) {
+            case lpGreedy: ParseGreedy(pos, end); break;
+            case lpLazy: ParseLazy(pos, end); break;
+            case lpOptimal: ParseOptimal(pos, end); break;
+            }
+            // Held items refer to window bytes; the next slide keeps kHistory bytes
+            // before `end`, which covers them (at most 3 x 60 bytes).
+            FlushOut();
+            pos = end;
+            if (eof && pos == winEnd) break;
+        }
+        Finish();
+        Put(1, 1);  // end marker
+        if (bits) Put(0, 8 - bits);
+        FlushOut();
+    }
+};
+
+TLzhStreamWriter::TLzhStreamWriter(TCustomLZHCompressor& Owner, TLzhWriterOptions Options)
+    : impl_(new Impl(Owner, Options))
+{
+}
+
+TLzhStreamWriter::~TLzhStreamWriter() { delete impl_; }
+
+void TLzhStreamWriter::Run()
+{
+    impl_->Run();
+    inBytes_ = impl_->inBytes;
+    outBytes_ = impl_->outBytes;
+}
+
+std::string LzhCompress(const std::string& Data, TLzhWriterOptions Options)
+{
+    TCustomLZHCompressor codec(nullptr);
+    codec.SetInputBufferSize(32768);
+    codec.SetOutputBufferSize(32768);
+    size_t at = 0;
+    std::string result;
+    codec.ReadInput = [&](TObject*, void* buf, uint16_t count, uint16_t& actual) {
+        size_t n = std::min<size_t>(count, Data.size() - at);
+        std::memcpy(buf, Data.data() + at, n);
+        at += n;
+        actual = static_cast<uint16_t>(n);
+    };
+    codec.WriteOutput = [&](TObject*, void* buf, uint16_t count, uint16_t&) {
+        result.append(static_cast<const char*>(buf), count);
+    };
+    codec.Compress(Options);
+    return result;
+}
+
+std::string LzhExpand(const std::string& Stream)
+{
+    TCustomLZHCompressor codec(nullptr);
+    size_t at = 0;
+    std::string result;
+    codec.ReadInput = [&](TObject*, void* buf, uint16_t count, uint16_t& actual) {
+        size_t n = std::min<size_t>(count, Stream.size() - at);
+        std::memcpy(buf, Stream.data() + at, n);
+        at += n;
+        actual = static_cast<uint16_t>(n);
+    };
+    codec.WriteOutput = [&](TObject*, void* buf, uint16_t count, uint16_t&) {
+        result.append(static_cast<const char*>(buf), count);
+    };
+    codec.Expand();
+    return result;
+}
