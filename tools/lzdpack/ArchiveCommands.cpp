@@ -10,10 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "tools/lzdpack/Commands.h"
+
 #include "archive/Lzh_btch.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/NumFormat.h"
 #include "platform/rtl/StrUtils.h"
+#include "platform/win/FileStream.h"
 #include "platform/win/Files.h"
 #include "platform/win/Machine.h"
 #include "platform/win/SysFiles.h"
