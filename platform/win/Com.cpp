@@ -252,6 +252,11 @@ HRESULT ShellLink::Save(LPCOLESTR name, BOOL fRemember)
         std::string full;
         DWORD e = 0;
         d.LocalBasePath = Machine::NormalizePath(path_, full, e) ? full : path_;
+        // An existing target is named as the file system spells it.
+        std::string host;
+        struct stat ts{};
+        if (Machine::ToHostPath(d.LocalBasePath, host, e) && stat(host.c_str(), &ts) == 0)
+            d.LocalBasePath = Machine::FromHostPath(host);
         FillTargetFacts(d, d.LocalBasePath);
         d.DriveType = 3;
         d.DriveSerialNumber = DriveSerial(d.LocalBasePath.empty() ? 'C' : d.LocalBasePath[0]);

@@ -295,16 +295,14 @@ UINT WinExec(const char* lpCmdLine, UINT)
         err = FindProgram(name, host);
     } else {
         // Unquoted: the shortest prefix ending at a blank that names a program.
+        // The whole line's error is reported when no prefix names a program.
         size_t end = 0;
         bool first = true;
         while (true) {
             end = line.find(' ', end + (first ? 0 : 1));
-            std::string_view cand = line.substr(0, end);
-            DWORD e = FindProgram(std::string(cand), host);
-            if (first) err = e;
             first = false;
-            if (e == ERROR_SUCCESS) {
-                err = e;
+            err = FindProgram(std::string(line.substr(0, end)), host);
+            if (err == ERROR_SUCCESS) {
                 rest = end == std::string_view::npos ? std::string_view{} : line.substr(end);
                 break;
             }
