@@ -2,8 +2,10 @@
 
 #include <limits>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/MessageHook.h"
+#include "platform/classes/Published.h"
 #include "platform/win/Files.h"
 #include "platform/win/SysFiles.h"
 
@@ -19,6 +21,14 @@ struct HandleGuard {
 };
 
 }  // namespace
+
+// Both are stored so a designer shows them; reading them back changes nothing.
+PUBLISHED_PROPERTIES(TFileStorage, TComponent)
+{
+    PUBLISH_STRING(FileName);
+    PUBLISH_INT(DataSize);
+}
+REGISTER_CLASS(TFileStorage);
 
 TFileStorage::TFileStorage(TComponent* AOwner) : TComponent(AOwner) {}
 
