@@ -210,7 +210,11 @@ private:
 // save never leaves half a shortcut behind.
 HRESULT WriteFileWhole(const std::string& host, const std::string& bytes)
 {
-    const std::string tmp = host + ".~" + std::to_string(getpid()) + ".tmp";
+    // A short name beside the target: the target's own name may already be as long as
+    // the host allows.
+    static std::atomic<unsigned> counter{0};
+    const std::string tmp = host.substr(0, host.rfind('/')) + "/.lnk~" + std::to_string(getpid()) + "~" +
+                            std::to_string(counter.fetch_add(1)) + ".tmp";
     int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return HRESULT_FROM_WIN32(ErrnoToWinError(errno));
     size_t off = 0;
