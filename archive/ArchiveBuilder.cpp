@@ -204,7 +204,7 @@ void TArchiveBuilder::CollectLine(const std::string& line)
     std::string dir, mask;
     if (DirectoryExists(path)) {
         dir = IncludeTrailingBackslash(path);
-        mask = "*";
+        mask.assign(1, '*');  // (not = "*": GCC 12 warns falsely at -O2)
     } else {
         dir = ExtractFilePath(path);
         mask = ExtractFileName(path);
