@@ -184,3 +184,30 @@ std::string Utf8ToAnsi(std::string_view utf8)
     }
     return out;
 }
+
+std::u16string AnsiToWide(std::string_view ansi)
+{
+    std::u16string r;
+    r.reserve(ansi.size());
+    for (char c : ansi) r += static_cast<char16_t>(AnsiCharToUnicode(static_cast<unsigned char>(c)));
+    return r;
+}
+
+std::string WideToAnsi(std::u16string_view wide)
+{
+    std::string out;
+    out.reserve(wide.size());
+    for (size_t i = 0; i < wide.size(); ++i) {
+        char16_t c = wide[i];
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] < 0xE000) ++i;
+        char mapped = '?';
+        for (int b = 0x80; b < 0xA0; ++b)
+            if (AnsiCharToUnicode(static_cast<unsigned char>(b)) == c) mapped = static_cast<char>(b);
+        out += mapped;
+    }
+    return out;
+}

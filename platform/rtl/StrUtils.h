@@ -22,5 +22,9 @@ std::string StringReplaceAll(std::string s, std::string_view from, std::string_v
 std::string AnsiToUtf8(std::string_view ansi);
 // Characters outside Windows-1252 become '?'.
 std::string Utf8ToAnsi(std::string_view utf8);
+// Windows-1252 <-> UTF-16 (the wide strings of the Windows API and of PE string tables).
+// A character outside the code page becomes '?'; a surrogate pair counts as one.
+std::u16string AnsiToWide(std::string_view ansi);
+std::string WideToAnsi(std::u16string_view wide);
 // One Windows-1252 byte to its Unicode code point.
 char32_t AnsiCharToUnicode(unsigned char c);

@@ -186,23 +186,6 @@ int WideCharToMultiByte(UINT CodePage, DWORD, const WCHAR* lpWideCharStr, int cc
     return static_cast<int>(out.size());
 }
 
-std::u16string AnsiToWide(const std::string& s)
-{
-    std::u16string r;
-    for (unsigned char c : s) r += static_cast<char16_t>(AnsiCharToUnicode(c));
-    return r;
-}
-
-std::string WideToAnsi(const std::u16string& s)
-{
-    if (s.empty()) return {};
-    std::string r(s.size() * 2, '\0');
-    int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), r.data(), static_cast<int>(r.size()),
-                                nullptr, nullptr);
-    r.resize(static_cast<size_t>(n));
-    return r;
-}
-
 // --- WinExec --------------------------------------------------------------------------
 
 namespace {

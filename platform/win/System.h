@@ -1,6 +1,8 @@
 // Kernel services: the system folders, sleeping, starting programs and code pages.
 #pragma once
 
+#include "platform/rtl/StrUtils.h"
+
 #include <string>
 
 #include "platform/win/WinTypes.h"
@@ -59,6 +61,3 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, const char* lpMultiByteStr
 int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, const WCHAR* lpWideCharStr, int cchWideChar,
                         char* lpMultiByteStr, int cbMultiByte, const char* lpDefaultChar, BOOL* lpUsedDefaultChar);
 
-// Conveniences over the two above for whole strings (no terminator inside the result).
-std::u16string AnsiToWide(const std::string& s);
-std::string WideToAnsi(const std::u16string& s);

@@ -6,6 +6,7 @@
 #include "platform/rtl/Exception.h"
 #include "platform/win/FileStream.h"
 #include "platform/win/Files.h"
+#include "platform/win/Machine.h"
 #include "platform/win/SysFiles.h"
 #include "tests/support/TempMachine.h"
 
@@ -114,7 +115,9 @@ TEST_F(FilesTest, AttributesReadOnlyAndKeptBits)
     int a = FileGetAttr(f);
     EXPECT_TRUE(a & faReadOnly);
     // The hidden bit survives where the host keeps extended attributes.
-    if (a & faHidden) EXPECT_EQ(a, faReadOnly | faHidden);
+    if (a & faHidden) {
+        EXPECT_EQ(a, faReadOnly | faHidden);
+    }
     EXPECT_EQ(FileOpen(f, fmOpenWrite), -1);
     EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
     EXPECT_EQ(FileCreate(f), -1);
@@ -179,7 +182,9 @@ TEST_F(FilesTest, SearchListsMatchesSortedWithAttributeFilter)
     EXPECT_EQ(list("C:\\s\\*.txt", faAnyFile), "a.txt;b.TXT;");
     EXPECT_EQ(list("C:\\s\\*.*", faAnyFile), ".;..;a.txt;b.TXT;c.dat;noext;sub;");
     EXPECT_EQ(list("C:\\s\\*", 0).find("sub"), std::string::npos);
-    if (FileGetAttr("C:\\s\\c.dat") & faHidden) EXPECT_EQ(list("C:\\s\\*", 0), "a.txt;b.TXT;noext;");
+    if (FileGetAttr("C:\\s\\c.dat") & faHidden) {
+        EXPECT_EQ(list("C:\\s\\*", 0), "a.txt;b.TXT;noext;");
+    }
     EXPECT_EQ(list("C:\\s\\?.txt", faAnyFile), "a.txt;b.TXT;");
     TSearchRec sr;
     EXPECT_EQ(FindFirst("C:\\s\\*.zip", faAnyFile, sr), static_cast<int>(ERROR_FILE_NOT_FOUND));

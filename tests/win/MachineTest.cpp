@@ -120,9 +120,8 @@ TEST(MachineSeeding, TwoProcessesStartingAtOnceShareOneMachine)
     for (pid_t& k : kids) {
         k = fork();
         if (k == 0) {
-            setenv("PALLIMER_ROOT", root.c_str(), 1);
             try {
-                Machine::Root();
+                Machine::SetRoot(root);
             } catch (...) {
                 _exit(2);
             }
