@@ -39,6 +39,7 @@ function(pallimer_fuzzer name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
 endfunction()
 include(${PROJECT_SOURCE_DIR}/cmake/Subdirs.cmake)
+include(${PROJECT_SOURCE_DIR}/cmake/Resources.cmake)
 
 # pallimer_test_folder(NAME DEPS ...): every .cpp of the calling folder becomes one
 # GoogleTest executable NAME.

@@ -1,0 +1,3 @@
+object ResForm1: TResForm
+  Caption = 'From a resource'
+end
