@@ -51,7 +51,7 @@ void TBitmap::SetSize(int32_t w, int32_t h)
         throw EOutOfResources("Out of system resources");
     }
     int32_t cw = std::min(w, width_), ch = std::min(h, height_);
-    for (int32_t y = 0; y < ch; ++y)
+    for (int32_t y = 0; cw > 0 && y < ch; ++y)
         std::memcpy(grown.data() + size_t(y) * size_t(w), ScanLine(y), size_t(cw) * sizeof(uint32_t));
     pixels_.swap(grown);
     width_ = w;

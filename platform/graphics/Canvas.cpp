@@ -323,6 +323,27 @@ void TCanvas::LineTo(int32_t x, int32_t y)
         (pw == 1 && pen_->Style() < 5) ? kPatterns[pen_->Style()] : kPatterns[0];
     int64_t x0 = int64_t(from.X) + origin_.X, y0 = int64_t(from.Y) + origin_.Y;
     int64_t x1 = int64_t(x) + origin_.X, y1 = int64_t(y) + origin_.Y;
+    // A line that starts far outside the clip box starts its walk where it enters the box
+    // (widened by the pen), so an end point billions of pixels away costs nothing.
+    {
+        double bl = double(c.l - pw), bt = double(c.t - pw), br = double(c.r + pw), bb = double(c.b + pw);
+        double fx = double(x0), fy = double(y0), ddx = double(x1 - x0), ddy = double(y1 - y0);
+        double t0 = 0, t1 = 1;
+        auto clipEdge = [&](double p, double q) {  // p t <= q
+            if (p == 0) return q >= 0;
+            double t = q / p;
+            if (p < 0) t0 = std::max(t0, t);
+            else t1 = std::min(t1, t);
+            return t0 <= t1;
+        };
+        if (!clipEdge(-ddx, fx - bl) || !clipEdge(ddx, br - fx) || !clipEdge(-ddy, fy - bt) ||
+            !clipEdge(ddy, bb - fy))
+            return;
+        if (t0 > 0) {
+            x0 = int64_t(std::llround(fx + t0 * ddx));
+            y0 = int64_t(std::llround(fy + t0 * ddy));
+        }
+    }
     int64_t dx = std::llabs(x1 - x0), dy = -std::llabs(y1 - y0);
     int64_t sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
     int64_t err = dx + dy;

@@ -92,7 +92,7 @@ struct ResolvedFont {
     bool obliqueSynth = false;   // italic asked for, upright style found
 };
 
-ResolvedFont Resolve(const std::string& family, bool bold, bool italic)
+ResolvedFont Resolve(FcConfig* config, const std::string& family, bool bold, bool italic)
 {
     ResolvedFont r;
     std::string name = Cp1252ToUtf8(SubstituteFontFamily(family));
@@ -102,10 +102,10 @@ ResolvedFont Resolve(const std::string& family, bool bold, bool italic)
     FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+    FcConfigSubstitute(config, pat, FcMatchPattern);
     FcDefaultSubstitute(pat);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pat, &result);
+    FcPattern* match = FcFontMatch(config, pat, &result);
     FcPatternDestroy(pat);
     if (!match) throw EFontError("No font found for \"" + family + "\"");
     FcChar8* file = nullptr;
@@ -256,8 +256,16 @@ private:
 };
 
 // Faces by their logical attributes. Bounded: when full, faces no font uses any more go.
+// The engine loads its own fontconfig configuration and destroys it at exit, leaving the
+// process-wide default configuration (which a widget toolkit may use) alone.
 class Engine {
 public:
+    ~Engine()
+    {
+        faces_.clear();
+        if (config_) FcConfigDestroy(config_);
+    }
+
     std::shared_ptr<TFontFace> Acquire(const std::string& family, int32_t height, bool bold,
                                        bool italic)
     {
@@ -269,7 +277,11 @@ public:
         if (auto it = faces_.find(k); it != faces_.end()) return it->second;
         auto rk = std::make_tuple(key, bold, italic);
         auto rit = resolved_.find(rk);
-        if (rit == resolved_.end()) rit = resolved_.emplace(rk, Resolve(family, bold, italic)).first;
+        if (rit == resolved_.end()) {
+            if (!config_) config_ = FcInitLoadConfigAndFonts();
+            if (!config_) throw EFontError("Cannot load the font configuration");
+            rit = resolved_.emplace(rk, Resolve(config_, family, bold, italic)).first;
+        }
         auto face = std::make_shared<FtFace>(lib_, rit->second, height);
         if (faces_.size() >= kMaxFaces) Trim();
         faces_.emplace(k, face);
@@ -284,6 +296,7 @@ private:
     }
     static constexpr size_t kMaxFaces = 64;
     std::mutex mutex_;
+    FcConfig* config_ = nullptr;
     std::shared_ptr<FtLibrary> lib_;
     std::map<std::tuple<std::string, int32_t, bool, bool>, std::shared_ptr<TFontFace>> faces_;
     std::map<std::tuple<std::string, bool, bool>, ResolvedFont> resolved_;
