@@ -182,6 +182,12 @@ int Import(const std::string& file)
         text = s.str();
     }
     RegParseError err;
+    std::vector<RegOp> ops;
+    if (ParseRegText(text, ops, err)) {
+        for (const auto& op : ops)
+            if (op.Hive == RegHive::DynData)
+                return Fail(file + ": HKEY_DYN_DATA lives only in the memory of a running program");
+    }
     if (DWORD e = RegistryStore::Import(text, err)) {
         (void)e;
         return Fail(file + ": " + err.Text());
