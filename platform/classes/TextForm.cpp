@@ -295,7 +295,7 @@ int64_t ParseCurrency(const std::string& text, Lexer& lx, int line)
 
 class TextToBinary {
 public:
-    TextToBinary(const std::string& text, TStream& out) : lx_(text), out_(out), w_(out) {}
+    TextToBinary(const std::string& text, TStream& out) : lx_(text), w_(out) {}
 
     void Run()
     {
@@ -553,7 +553,6 @@ private:
     }
 
     Lexer lx_;
-    TStream& out_;
     TWriter w_;
 };
 
