@@ -274,7 +274,7 @@ public:
     {
         using V = filer_detail::GetResult<T, G>;
         static_assert(std::is_integral_v<V> || std::is_enum_v<V>, "integer property needs an integral getter");
-        using U = std::conditional_t<std::is_enum_v<V>, std::underlying_type<V>, std::type_identity<V>>::type;
+        using U = typename std::conditional_t<std::is_enum_v<V>, std::underlying_type<V>, std::type_identity<V>>::type;
         TPropInfo& p = Add(Name, pkInteger);
         if constexpr (std::is_same_v<U, uint64_t>) {
             p.Min = 0;
