@@ -133,6 +133,7 @@ inline std::string MinimalExe(const std::u16string& string1)
     put(f, 0x54, 0xE0, 2);        // optional header size
     const size_t opt = 0x58;
     put(f, opt, 0x10B, 2);
+    put(f, opt + 92, 16, 4);  // NumberOfRvaAndSizes: the data directories present
     // Resource section contents, built at section offset 0.
     std::string r;
     put(r, 0x0E, 1, 2);  // root: one id entry
