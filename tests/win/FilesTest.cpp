@@ -7,6 +7,7 @@
 #include "platform/win/FileStream.h"
 #include "platform/win/Files.h"
 #include "platform/win/Machine.h"
+#include "platform/win/StringsFile.h"
 #include "platform/win/SysFiles.h"
 #include "tests/support/TempMachine.h"
 
@@ -201,4 +202,17 @@ TEST_F(FilesTest, ZDriveShowsTheHostTree)
     EXPECT_EQ(win.substr(0, 3), "Z:\\");
     EXPECT_TRUE(FileExists(win));
     EXPECT_EQ(ReadAll(win), "from the host");
+}
+
+TEST_F(FilesTest, StringListsThroughFiles)
+{
+    TStringList l;
+    l.SetText("first\nsecond");
+    SaveStringsToFile(l, "C:\\list.txt");
+    EXPECT_EQ(ReadHostFile(Host("C:\\list.txt")), "first\r\nsecond\r\n");
+    TStringList m;
+    LoadStringsFromFile(m, "c:\\LIST.TXT");
+    EXPECT_EQ(m.Text(), l.Text());
+    EXPECT_THROW(LoadStringsFromFile(m, "C:\\none.txt"), EFOpenError);
+    EXPECT_EQ(m.Count(), 2);  // a failed load changes nothing
 }
