@@ -86,6 +86,18 @@ void TBitmap::Assign(const TPersistent* Source)
     TPersistent::Assign(Source);
 }
 
+void TBitmap::TakeImage(TBitmap& other)
+{
+    if (&other == this) return;
+    pixels_ = std::move(other.pixels_);
+    other.pixels_.clear();
+    width_ = other.width_;
+    height_ = other.height_;
+    monochrome_ = other.monochrome_;
+    other.width_ = other.height_ = 0;
+    other.monochrome_ = false;
+}
+
 void TBitmap::LoadFromStream(TStream& Stream)
 {
     // The file header's size field says how much of the stream is the bitmap, so a bitmap

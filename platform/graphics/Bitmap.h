@@ -78,6 +78,9 @@ public:
     // Copies size, pixels and the monochrome flag of another TBitmap (the canvas keeps
     // its own state). A null source empties the bitmap.
     void Assign(const TPersistent* Source) override;
+    // Moves the image (size, pixels, monochrome flag) of `other` into this bitmap without
+    // copying; `other` is left empty. Both canvases stay with their bitmaps.
+    void TakeImage(TBitmap& other);
 
     // BMP files (see BmpFile.h): any uncompressed or RLE file with 1, 4, 8, 16, 24 or 32
     // bits per pixel is read; a 1-bit file with a black-and-white palette gives a

@@ -131,10 +131,20 @@ void Decode(const uint8_t* d, size_t n, size_t pixelOffset, TBitmap& out)
     const uint8_t* px = d + pos;
     size_t avail = n - pos;
 
+    // Size checks come before any allocation: uncompressed pixels must all be present, and
+    // an RLE image, whose skips can cover any area with a few bytes, may not claim more
+    // than 1024 pixels per byte of data (with a floor of 65536 pixels).
+    uint64_t stride = ((uint64_t(width) * bpp + 31) / 32) * 4;
+    uint64_t lastRow = (uint64_t(width) * bpp + 7) / 8;
+    if (width > 0 && height > 0) {
+        if (!rle && stride * uint64_t(height - 1) + lastRow > avail) Invalid("pixel data truncated");
+        if (rle && uint64_t(width) * uint64_t(height) > std::max<uint64_t>(uint64_t(1) << 16, uint64_t(avail) * 1024))
+            Invalid("RLE image larger than its data can describe");
+    }
     TBitmap tmp;
     tmp.SetSize(int32_t(width), int32_t(height));
     if (width == 0 || height == 0) {
-        out.Assign(&tmp);
+        out.TakeImage(tmp);
         return;
     }
     auto rowOut = [&](int64_t fileRow) {
@@ -142,12 +152,14 @@ void Decode(const uint8_t* d, size_t n, size_t pixelOffset, TBitmap& out)
     };
 
     if (rle) {
-        std::vector<uint8_t> idx(size_t(width) * size_t(height), 0);
+        // Pixels an RLE stream skips keep the first palette colour.
+        uint32_t background = palCount ? palette[0] : 0;
+        for (int64_t r = 0; r < height; ++r) std::fill(tmp.ScanLine(int32_t(r)), tmp.ScanLine(int32_t(r)) + width, background);
         int64_t x = 0, y = 0;  // y counts file rows from the bottom
         size_t i = 0;
         bool four = compression == kBiRle4;
-        auto set = [&](int64_t v) {
-            if (x < width && y < height) idx[size_t(y) * size_t(width) + size_t(x)] = uint8_t(v);
+        auto set = [&](uint32_t v) {
+            if (x < width && y < height) tmp.ScanLine(int32_t(height - 1 - y))[x] = v < palCount ? palette[v] : 0;
             ++x;
         };
         bool done = false;
@@ -157,7 +169,7 @@ void Decode(const uint8_t* d, size_t n, size_t pixelOffset, TBitmap& out)
             uint8_t count = px[i], val = px[i + 1];
             i += 2;
             if (count > 0) {
-                for (int k = 0; k < count; ++k) set(four ? ((k & 1) ? (val & 0x0F) : (val >> 4)) : val);
+                for (int k = 0; k < count; ++k) set(four ? ((k & 1) ? (val & 0x0Fu) : (val >> 4u)) : val);
                 continue;
             }
             switch (val) {
@@ -174,22 +186,12 @@ void Decode(const uint8_t* d, size_t n, size_t pixelOffset, TBitmap& out)
                 size_t padded = (bytes + 1) & ~size_t(1);
                 if (avail - i < bytes) Invalid("RLE data truncated");
                 for (int k = 0; k < val; ++k)
-                    set(four ? ((k & 1) ? (px[i + k / 2] & 0x0F) : (px[i + k / 2] >> 4)) : px[i + k]);
+                    set(four ? ((k & 1) ? (px[i + k / 2] & 0x0Fu) : (px[i + k / 2] >> 4u)) : px[i + k]);
                 i += std::min(padded, avail - i);
             }
             }
         }
-        for (int64_t r = 0; r < height; ++r) {
-            uint32_t* o = tmp.ScanLine(int32_t(height - 1 - r));
-            for (int64_t c = 0; c < width; ++c) {
-                uint8_t v = idx[size_t(r) * size_t(width) + size_t(c)];
-                o[c] = v < palCount ? palette[v] : 0;
-            }
-        }
     } else {
-        uint64_t stride = ((uint64_t(width) * bpp + 31) / 32) * 4;
-        uint64_t lastRow = (uint64_t(width) * bpp + 7) / 8;
-        if (stride * uint64_t(height - 1) + lastRow > avail) Invalid("pixel data truncated");
         Channel cr(rmask), cg(gmask), cb(bmask);
         for (int64_t r = 0; r < height; ++r) {
             const uint8_t* s = px + size_t(stride) * size_t(r);
@@ -211,7 +213,7 @@ void Decode(const uint8_t* d, size_t n, size_t pixelOffset, TBitmap& out)
     if (bpp == 1 && palCount == 2 && palette[0] != palette[1] &&
         (palette[0] == 0 || palette[0] == 0xFFFFFF) && (palette[1] == 0 || palette[1] == 0xFFFFFF))
         tmp.SetMonochrome(true);
-    out.Assign(&tmp);
+    out.TakeImage(tmp);
 }
 
 }  // namespace

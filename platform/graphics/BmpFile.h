@@ -5,7 +5,11 @@
 // bytes; 1, 4 and 8 bits per pixel with a palette, 16, 24 and 32 bits direct; uncompressed,
 // RLE8, RLE4 and bit-field masks; bottom-up and top-down rows. Every size, offset and count
 // is checked against the data before use; anything out of bounds, truncated or unsupported
-// raises EInvalidGraphic with "Bitmap image is not valid" and the reason.
+// raises EInvalidGraphic with "Bitmap image is not valid" and the reason. Nothing is
+// allocated before the data is known to fill it: an image is at most 65535 pixels on a
+// side, and an RLE image (whose skips cover any area with a few bytes) at most 1024
+// pixels per byte of data, or 65536 pixels when that is more. Pixels an RLE stream skips
+// get the first palette colour; palette indices beyond the palette read as black.
 //
 // Write: 24 bits per pixel bottom-up for a colour bitmap, 1 bit per pixel with a black and
 // white palette for a monochrome one; 40-byte info header, 96 dots per inch.

@@ -657,9 +657,13 @@ void TCanvas::Transfer(const TRect& dest, const TBitmap* src, const TRect& sourc
     while (x1 > x0 && (mapX(x1 - 1) < 0 || mapX(x1 - 1) >= src->Width())) --x1;
     if (x0 >= x1) return;
     size_t n = size_t(x1 - x0);
-    std::vector<int32_t> xmap(n);
-    for (size_t i = 0; i < n; ++i) xmap[i] = int32_t(mapX(x0 + int64_t(i)));
     bool contiguous = sw == dw;
+    const int64_t firstX = mapX(x0);
+    std::vector<int32_t> xmap;
+    if (!contiguous || mode == 1) {
+        xmap.resize(n);
+        for (size_t i = 0; i < n; ++i) xmap[i] = int32_t(mapX(x0 + int64_t(i)));
+    }
 
     // Reading and writing the same bitmap: read from a snapshot.
     std::vector<uint32_t> snapshot;
@@ -679,7 +683,9 @@ void TCanvas::Transfer(const TRect& dest, const TBitmap* src, const TRect& sourc
     uint32_t key = ColorToPixel(ColorToRGB(keyColor));
     bool keyClear = brush_->Style() == bsClear;
 
-    std::vector<uint32_t> row(n);
+    // Unconverted 1:1 rows combine straight from the source row.
+    bool direct = contiguous && conv == kNone && mode == 0;
+    std::vector<uint32_t> row(direct ? 0 : n);
     for (int64_t y = y0; y < y1; ++y) {
         int64_t sy = mapY(y);
         if (sy < 0 || sy >= src->Height()) continue;
@@ -698,7 +704,11 @@ void TCanvas::Transfer(const TRect& dest, const TBitmap* src, const TRect& sourc
             }
             continue;
         }
-        if (contiguous) std::memcpy(row.data(), in + xmap[0], n * sizeof(uint32_t));
+        if (direct) {
+            ApplyRop(op, pattern, in + firstX, out, n);
+            continue;
+        }
+        if (contiguous) std::memcpy(row.data(), in + firstX, n * sizeof(uint32_t));
         else for (size_t i = 0; i < n; ++i) row[i] = in[xmap[i]];
         if (conv == kMonoToColor)
             for (auto& s : row) s = s ? monoWhite : monoBlack;
