@@ -646,11 +646,15 @@ void TCanvas::Transfer(const TRect& dest, const TBitmap* src, const TRect& sourc
     if (x0 >= x1 || y0 >= y1) return;
 
     // Source column of each destination column under the centre of the destination pixel.
+    // (Extents reach 2^32, so the product of two needs more than 64 bits.)
+    using i128 = __int128;
     auto mapX = [&](int64_t x) {
-        return sw == dw ? source.Left + (x - dl) : source.Left + ((x - dl) * 2 + 1) * sw / (dw * 2);
+        return sw == dw ? source.Left + (x - dl)
+                        : source.Left + int64_t((i128(x - dl) * 2 + 1) * sw / (i128(dw) * 2));
     };
     auto mapY = [&](int64_t y) {
-        return sh == dh ? source.Top + (y - dt) : source.Top + ((y - dt) * 2 + 1) * sh / (dh * 2);
+        return sh == dh ? source.Top + (y - dt)
+                        : source.Top + int64_t((i128(y - dt) * 2 + 1) * sh / (i128(dh) * 2));
     };
     // The mapping is monotonic: trim the columns whose source lies outside the bitmap.
     while (x0 < x1 && (mapX(x0) < 0 || mapX(x0) >= src->Width())) ++x0;

@@ -141,6 +141,21 @@ TEST(Canvas, StretchedCopiesSampleTheSourcePixelUnderEachCentre)
     TBitmap small(1, 1);
     small.Canvas()->CopyRect(Rect(0, 0, 1, 1), big.Canvas(), Rect(0, 0, 4, 4));
     EXPECT_EQ(Px(small, 0, 0), 4u);  // the centre (2, 2) of the 4 x 4 source
+    // Extreme rectangles: the mapping must not overflow, and only existing pixels are read.
+    TBitmap dst(4, 4);
+    dst.Canvas()->CopyRect(Rect(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX), src.Canvas(),
+                           Rect(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX));
+    EXPECT_EQ(Px(dst, 0, 0), 1u);
+    EXPECT_EQ(Px(dst, 1, 1), 4u);
+    EXPECT_EQ(Px(dst, 2, 2), 0xFFFFFFu);
+    // Stretched by a hair over 2^32 pixels: destination x maps to source x.
+    TBitmap dst2(4, 4);
+    dst2.Canvas()->CopyRect(Rect(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX), src.Canvas(),
+                            Rect(INT32_MIN + 1, INT32_MIN + 1, INT32_MAX, INT32_MAX));
+    EXPECT_EQ(Px(dst2, 0, 0), 1u);
+    EXPECT_EQ(Px(dst2, 1, 0), 2u);
+    EXPECT_EQ(Px(dst2, 1, 1), 4u);
+    EXPECT_EQ(Px(dst2, 3, 3), 0xFFFFFFu);
 }
 
 TEST(Canvas, CopiesReadMissingSourcePixelsAsNothingAndOverlapSafely)
