@@ -3,7 +3,34 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/classes/Published.h"
+
 // ------------------------------------------------------------------ TGradient
+
+namespace {
+
+const TIdentTable GradientStyleIdents = {
+    {gsLine, "gsLine"}, {gsEllipse, "gsEllipse"}, {gsRect, "gsRect"}, {gsCustomRect, "gsCustomRect"}};
+// The first value is spelt as stored forms have always spelt it.
+const TIdentTable DirectionIdents = {{diHorizonal, "diHorizonal"}, {diVertical, "diVertical"}};
+
+}  // namespace
+
+// No property declares a default: a stored gradient always carries all of them.
+PUBLISHED_PROPERTIES(TGradient, TPersistent)
+{
+    PUBLISH_ENUM(GradientStyle, GradientStyleIdents);
+    PUBLISH_INT(LineSize);
+    PUBLISH_COLOR(Color1);
+    PUBLISH_COLOR(Color2);
+    PUBLISH_COLOR(Color3);
+    PUBLISH_COLOR(Color4);
+    PUBLISH_COLOR(Color5);
+    PUBLISH_INT(ColorCount);
+    PUBLISH_ENUM(LineDirection, DirectionIdents);
+    PUBLISH_EVENT(OnDrawRect);
+    PUBLISH_EVENT(OnChange);
+}
 
 void TGradient::SetGradientStyle(TGradientStyle v)
 {

@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build, the tests and the tools need, when missing.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ clang make pkg-config
+  cmake ninja-build g++ clang libclang-rt-dev make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev libfontconfig-dev libpng-dev zlib1g-dev
   fonts-liberation2 fonts-dejavu-core

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <strings.h>
 
+#include "platform/classes/Published.h"
+
 namespace {
 
 // The classic grey desktop scheme: grey faces, navy captions and selection, a teal desktop.
@@ -156,3 +158,30 @@ bool StringToColor(const std::string& text, TColor& color)
     color = negative ? TColor(-int64_t(v)) : TColor(uint32_t(v));
     return true;
 }
+
+namespace {
+
+// Stored forms write named colours as identifiers (Color = clNavy) and others as numbers.
+[[maybe_unused]] const bool kColorIdentsRegistered = [] {
+    TIdentMap map;
+    map.ToValue = [](const std::string& ident, int32_t& value) {
+        for (const auto& n : kNames)
+            if (strcasecmp(n.name, ident.c_str()) == 0) {
+                value = static_cast<int32_t>(n.value);
+                return true;
+            }
+        return false;
+    };
+    map.ToIdent = [](int32_t value, std::string& ident) {
+        for (const auto& n : kNames)
+            if (static_cast<int32_t>(n.value) == value) {
+                ident = n.name;
+                return true;
+            }
+        return false;
+    };
+    RegisterIdentMap("TColor", std::move(map));
+    return true;
+}();
+
+}  // namespace
