@@ -5,7 +5,9 @@
 #include <memory>
 #include <utility>
 
+#include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Filer.h"
+#include "platform/classes/Published.h"
 #include "platform/rtl/FileName.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/win/FileStream.h"
@@ -66,6 +68,45 @@ bool IsBelow(const std::string& path, const std::string& base)
 }
 
 }  // namespace
+
+namespace {
+
+const TIdentTable DirectoryInfoIdents = {
+    {diNone, "diNone"}, {diRelativePath, "diRelativePath"}, {diFullPath, "diFullPath"}};
+const TIdentTable ArchiveModeIdents = {{amNew, "amNew"}, {amAdd, "amAdd"}};
+
+}  // namespace
+
+// The codec's buffer sizes are not published: construction fixes them at 4096.
+// ArchiveFileName and RootDirectory are only stored while the stream is read; the
+// header is read once, in Loaded.
+PUBLISHED_PROPERTIES(TLZHBatch, TCustomLZHCompressor)
+{
+    PUBLISH_ENUM(DirectoryInfo, DirectoryInfoIdents, diNone);
+    PUBLISH_STRINGS(InputFiles);
+    PUBLISH_STRING(ArchiveFileName, "");
+    PUBLISH_ENUM(ArchiveMode, ArchiveModeIdents, amNew);
+    PUBLISH_STRING(OutputDirectory, "");
+    PUBLISH_BOOL(OverwriteExisting, true);
+    PUBLISH_STRING(RootDirectory, "");
+    PUBLISH_BOOL(RecurseDirectories, false);
+    PUBLISH_BOOL(RestoreAttributes, false);
+    PUBLISH_BOOL(RestoreFileDate, false);
+    PUBLISH_BOOL(UseDirectoryNames, false);
+    // Read-only: the result of the last header reading, never written to a form, and
+    // a form that names it is refused rather than silently ignored.
+    P.Bool(
+         "ValidArchive", [](const TLZHBatch& b) { return b.ValidArchive(); },
+         [](TLZHBatch&, bool) { throw EReadError("Property ValidArchive is read-only"); })
+        .Default(false)
+        .Stored([](const TPersistent&) { return false; });
+    PUBLISH_EVENT(OnCollecting);
+    PUBLISH_EVENT(OnCollectError);
+    PUBLISH_EVENT(OnDoneCollecting);
+    PUBLISH_EVENT(OnFileExist);
+    PUBLISH_EVENT(OnProgress);
+}
+REGISTER_CLASS(TLZHBatch);
 
 // --- TReadOnlyStringList
 

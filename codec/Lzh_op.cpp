@@ -5,6 +5,13 @@
 
 #include "codec/LzhTables.h"
 #include "codec/LzhWriter.h"
+#include "platform/classes/ClassRegistry.h"
+#include "platform/classes/Published.h"
+
+// Everything is set from code: a form stores only the component's own Name and Tag.
+// The empty table still links the archive component's table to the component's.
+PUBLISHED_PROPERTIES(TCustomLZHCompressor, TComponent) {}
+REGISTER_CLASS(TCustomLZHCompressor);
 
 namespace {
 

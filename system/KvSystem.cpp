@@ -1,5 +1,7 @@
 #include "system/KvSystem.h"
 
+#include "platform/classes/ClassRegistry.h"
+#include "platform/classes/Published.h"
 #include "platform/win/Registry.h"
 #include "platform/win/System.h"
 
@@ -17,6 +19,47 @@ std::string FromBuffer(F call)
 }
 
 }  // namespace
+
+// Published so a form may name them, but none is ever written: the values belong to the
+// machine the component is created on, and their setters ignore what a form gives.
+#define PALLIMER_KV_UNSTORED(Name) PUBLISH_STRING(Name).Stored([](const TPersistent&) { return false; })
+PUBLISHED_PROPERTIES(TKvSystemPath, TComponent)
+{
+    PALLIMER_KV_UNSTORED(AppData);
+    PALLIMER_KV_UNSTORED(Cache);
+    PALLIMER_KV_UNSTORED(Cookies);
+    PALLIMER_KV_UNSTORED(DeskTop);
+    PALLIMER_KV_UNSTORED(Favorites);
+    PALLIMER_KV_UNSTORED(Fonts);
+    PALLIMER_KV_UNSTORED(History);
+    PALLIMER_KV_UNSTORED(NetHood);
+    PALLIMER_KV_UNSTORED(Personal);
+    PALLIMER_KV_UNSTORED(PrintHood);
+    PALLIMER_KV_UNSTORED(Programs);
+    PALLIMER_KV_UNSTORED(Recent);
+    PALLIMER_KV_UNSTORED(SendTo);
+    PALLIMER_KV_UNSTORED(StartMenu);
+    PALLIMER_KV_UNSTORED(StartUp);
+    PALLIMER_KV_UNSTORED(Templates);
+    PALLIMER_KV_UNSTORED(Windows);
+    PALLIMER_KV_UNSTORED(System);
+    PALLIMER_KV_UNSTORED(Temp);
+    PALLIMER_KV_UNSTORED(CommonFiles);
+    PALLIMER_KV_UNSTORED(Config);
+    PALLIMER_KV_UNSTORED(Device);
+    PALLIMER_KV_UNSTORED(Media);
+    PALLIMER_KV_UNSTORED(OtherDevice);
+    PALLIMER_KV_UNSTORED(ProgramFiles);
+    PALLIMER_KV_UNSTORED(SystemRoot);
+    PALLIMER_KV_UNSTORED(WallPaper);
+    PALLIMER_KV_UNSTORED(ComponentVersion);
+    PALLIMER_KV_UNSTORED(MyPictures);
+    PALLIMER_KV_UNSTORED(LocalSettings);
+    PALLIMER_KV_UNSTORED(LocalAppData);
+    PALLIMER_KV_UNSTORED(Content);
+}
+#undef PALLIMER_KV_UNSTORED
+REGISTER_CLASS(TKvSystemPath);
 
 TKvSystemPath::TKvSystemPath(TComponent* AOwner) : TComponent(AOwner)
 {

@@ -1,5 +1,7 @@
 #include "system/ShortcutLink.h"
 
+#include "platform/classes/ClassRegistry.h"
+#include "platform/classes/Published.h"
 #include "platform/win/Com.h"
 #include "platform/win/Shell.h"
 #include "platform/win/System.h"
@@ -34,6 +36,30 @@ private:
 };
 
 }  // namespace
+
+namespace {
+
+const TIdentTable ShowCmdIdents = {
+    {scShowMaximized, "scShowMaximized"}, {scShowMinimized, "scShowMinimized"}, {scShowNormal, "scShowNormal"}};
+
+}  // namespace
+
+// Only ShowCmd has a default. A form that keeps it never assigns it, so the stored show
+// command stays 0 (written into the shortcut as 0, not the 9 an assignment stores).
+// HotKey is always written: reading it gives " " for none.
+PUBLISHED_PROPERTIES(TShortcutLink, TComponent)
+{
+    PUBLISH_STRING(ShortcutFile);
+    PUBLISH_STRING(Target);
+    PUBLISH_STRING(WorkingDir);
+    PUBLISH_STRING(Description);
+    PUBLISH_STRING(Arguments);
+    PUBLISH_STRING(IconLocation);
+    PUBLISH_INT(IconNumber);
+    PUBLISH_STRING(HotKey);
+    PUBLISH_ENUM(ShowCmd, ShowCmdIdents, scShowNormal);
+}
+REGISTER_CLASS(TShortcutLink);
 
 std::string TShortcutLink::HotKey() const
 {

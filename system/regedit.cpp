@@ -1,6 +1,25 @@
 #include "system/regedit.h"
 
+#include "platform/classes/ClassRegistry.h"
+#include "platform/classes/Published.h"
 #include "platform/win/Registry.h"
+
+namespace {
+
+const TIdentTable RootKeyIdents = {{rkAllUsers, "rkAllUsers"},       {rkCurrentUser, "rkCurrentUser"},
+                                   {rkLocalMachine, "rkLocalMachine"}, {rkClassesRoot, "rkClassesRoot"},
+                                   {rkCurrentConfig, "rkCurrentConfig"}, {rkDynData, "rkDynData"}};
+
+}  // namespace
+
+// RootKey has no default, so a form always stores it and loading always runs its setter:
+// that is what gives the component its root handle.
+PUBLISHED_PROPERTIES(TRegistryEdit, TComponent)
+{
+    PUBLISH_ENUM(RootKey, RootKeyIdents);
+    PUBLISH_STRING(RegKey);
+}
+REGISTER_CLASS(TRegistryEdit);
 
 void TRegistryEdit::SetRootKey(TRootKey Value)
 {
