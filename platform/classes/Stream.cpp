@@ -25,6 +25,18 @@ int32_t ReadFrom(const uint8_t* data, int64_t size, int64_t& pos, void* buffer, 
     return static_cast<int32_t>(n);
 }
 
+// Writes into a growable byte container at pos, extending it as needed.
+template <class Container>
+int32_t WriteInto(Container& data, int64_t& pos, const void* buffer, int32_t count)
+{
+    if (count <= 0 || pos < 0) return 0;
+    int64_t end = pos + count;
+    if (end > static_cast<int64_t>(data.size())) data.resize(static_cast<size_t>(end));
+    std::memcpy(data.data() + pos, buffer, static_cast<size_t>(count));
+    pos = end;
+    return count;
+}
+
 }  // namespace
 
 int64_t TStream::Size()
@@ -90,12 +102,7 @@ int32_t TMemoryStream::Read(void* Buffer, int32_t Count)
 
 int32_t TMemoryStream::Write(const void* Buffer, int32_t Count)
 {
-    if (Count <= 0 || pos_ < 0) return 0;
-    int64_t end = pos_ + Count;
-    if (end > Size()) data_.resize(static_cast<size_t>(end));
-    std::memcpy(data_.data() + pos_, Buffer, static_cast<size_t>(Count));
-    pos_ = end;
-    return Count;
+    return WriteInto(data_, pos_, Buffer, Count);
 }
 
 int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin)
@@ -159,12 +166,7 @@ int32_t TStringStream::Read(void* Buffer, int32_t Count)
 
 int32_t TStringStream::Write(const void* Buffer, int32_t Count)
 {
-    if (Count <= 0 || pos_ < 0) return 0;
-    int64_t end = pos_ + Count;
-    if (end > Size()) data_.resize(static_cast<size_t>(end));
-    std::memcpy(data_.data() + pos_, Buffer, static_cast<size_t>(Count));
-    pos_ = end;
-    return Count;
+    return WriteInto(data_, pos_, Buffer, Count);
 }
 
 int64_t TStringStream::Seek(int64_t Offset, TSeekOrigin Origin)

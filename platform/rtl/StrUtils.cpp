@@ -33,6 +33,9 @@ unsigned char LowerChar(unsigned char c)
     return c;
 }
 
+
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t cp)
 {
     if (cp < 0x80) {
@@ -51,8 +54,6 @@ void AppendUtf8(std::string& out, char32_t cp)
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-}  // namespace
 
 char32_t AnsiCharToUnicode(unsigned char c)
 {

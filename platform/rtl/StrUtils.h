@@ -26,5 +26,7 @@ std::string Utf8ToAnsi(std::string_view utf8);
 // A character outside the code page becomes '?'; a surrogate pair counts as one.
 std::u16string AnsiToWide(std::string_view ansi);
 std::string WideToAnsi(std::u16string_view wide);
+// Appends the UTF-8 bytes of one code point.
+void AppendUtf8(std::string& out, char32_t cp);
 // One Windows-1252 byte to its Unicode code point.
 char32_t AnsiCharToUnicode(unsigned char c);

@@ -157,21 +157,7 @@ int WideCharToMultiByte(UINT CodePage, DWORD, const WCHAR* lpWideCharStr, int cc
             }
         } else if (CodePage == CP_UTF8) {
             if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xFFFD;
-            if (cp < 0x80) {
-                out += static_cast<char>(cp);
-            } else if (cp < 0x800) {
-                out += static_cast<char>(0xC0 | (cp >> 6));
-                out += static_cast<char>(0x80 | (cp & 0x3F));
-            } else if (cp < 0x10000) {
-                out += static_cast<char>(0xE0 | (cp >> 12));
-                out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (cp & 0x3F));
-            } else {
-                out += static_cast<char>(0xF0 | (cp >> 18));
-                out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-                out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (cp & 0x3F));
-            }
+            AppendUtf8(out, cp);
         } else {
             SetLastError(ERROR_INVALID_PARAMETER);
             return 0;
