@@ -24,9 +24,12 @@ constexpr int kHistory = TCustomLZHCompressor::RingSize;  // farthest copy sourc
 constexpr uint64_t kImageBase = 1u << 13;
 constexpr uint64_t kDataBase = kImageBase + kHistory;
 
-// The search tree is cyclic over kCyclic slots so that distance 4096 stays reachable.
+// The search tree keeps one node per position in kSlots slots, position p in slot
+// p & (kSlots - 1). kSlots is a power of two above kWindow, so the positions a search
+// can reach (distances 1..4096) never share a slot and the slot costs one mask.
 constexpr uint32_t kWindow = kHistory;
-constexpr uint32_t kCyclic = kWindow + 1;
+constexpr uint32_t kSlots = 2 * kHistory;
+static_assert((kSlots & (kSlots - 1)) == 0 && kSlots > kWindow);
 constexpr int kHashBits = 14;
 constexpr int kCutValue = 16;
 
@@ -64,10 +67,9 @@ struct TLzhStreamWriter::Impl {
     bool eof = false;
     int64_t inBytes = 0;
 
-    // Binary search tree over the window (two links per cyclic slot) and hash heads.
+    // Binary search tree over the window (two links per slot) and hash heads.
     std::vector<uint32_t> son;
     std::vector<uint32_t> head;
-    uint32_t cyc = 0;
     uint64_t nextSweep = 0;
 
     // Matches of the current chunk: pairs[first[k] .. first[k + 1]) for position start + k.
@@ -164,9 +166,10 @@ struct TLzhStreamWriter::Impl {
         return len;
     }
 
-    // Inserts pos into the tree and, when record is set, appends to pairs the matches
-    // found, in increasing length, each with the nearest distance found for it.
-    void Find(uint64_t pos, bool record)
+    // Inserts pos into the tree and, when found is given, stores there the matches found,
+    // in increasing length, each with the nearest distance found for it (at most
+    // kMaxMatch - kMinMatch + 1 of them); returns how many.
+    int Find(uint64_t pos, Pair* found)
     {
         if (pos >= nextSweep) Sweep(pos);
         const uint8_t* cur = At(pos);
@@ -175,33 +178,30 @@ struct TLzhStreamWriter::Impl {
         if (lenLimit < kMinMatch) {
             // Only the last two data bytes: no match can start here and nothing later
             // needs this position in the tree.
-            cyc = cyc + 1 == kCyclic ? 0 : cyc + 1;
-            return;
+            return 0;
         }
         const uint32_t p32 = static_cast<uint32_t>(pos);
         const uint32_t empty = p32 - kWindow - 1;
         uint32_t h = Hash(cur);
         uint32_t curMatch = head[h];
         head[h] = p32;
-        uint32_t* ptr0 = &son[2 * cyc + 1];
-        uint32_t* ptr1 = &son[2 * cyc];
-        int len0 = 0, len1 = 0, maxLen = kMinMatch - 1, cut = kCutValue;
+        uint32_t* ptr0 = &son[2 * (p32 & (kSlots - 1)) + 1];
+        uint32_t* ptr1 = &son[2 * (p32 & (kSlots - 1))];
+        int len0 = 0, len1 = 0, maxLen = kMinMatch - 1, cut = kCutValue, n = 0;
         for (;;) {
             uint32_t delta = p32 - curMatch;
             if (cut-- == 0 || delta > kWindow || delta == 0) {
                 *ptr0 = *ptr1 = empty;
                 break;
             }
-            uint32_t slot = cyc >= delta ? cyc - delta : cyc + kCyclic - delta;
-            uint32_t* pair = &son[2 * slot];
+            uint32_t* pair = &son[2 * (curMatch & (kSlots - 1))];
             const uint8_t* pb = cur - delta;
             int len = std::min(len0, len1);
             if (pb[len] == cur[len]) {
                 len = MatchLength(pb, cur, len + 1, lenLimit);
                 if (len > maxLen) {
                     maxLen = len;
-                    if (record)
-                        pairs.push_back({static_cast<uint8_t>(len), static_cast<uint16_t>(delta)});
+                    if (found) found[n++] = {static_cast<uint8_t>(len), static_cast<uint16_t>(delta)};
                     if (len == lenLimit) {
                         *ptr1 = pair[0];
                         *ptr0 = pair[1];
@@ -221,7 +221,7 @@ struct TLzhStreamWriter::Impl {
                 len0 = len;
             }
         }
-        cyc = cyc + 1 == kCyclic ? 0 : cyc + 1;
+        return n;
     }
 
     // ----- model and bits -------------------------------------------------------------
@@ -257,18 +257,17 @@ struct TLzhStreamWriter::Impl {
         acc &= (uint64_t(1) << bits) - 1;
     }
 
+    // The code of s is the path from the root to its leaf. Siblings always sit at an
+    // even position and the next one (the model builds, and its swaps keep, the child
+    // links as 0, 2, 4, ...), so the bit that leads to a node is its position's low bit.
     void EncodeSymbol(int s)
     {
         const uint16_t* parent = c.Parent.get();
-        const uint16_t* child = c.Child.get();
         uint64_t code = 0;
         int len = 0;
-        int q = parent[s + kLeafBase];
-        while (q != kRoot) {
-            int up = parent[q];
-            code |= uint64_t(q - child[up]) << len;
+        for (unsigned q = parent[s + kLeafBase]; q != kRoot; q = parent[q]) {
+            code |= uint64_t(q & 1) << len;
             ++len;
-            q = up;
         }
         Put(code, len);
         c.UpdateModel(s);
@@ -326,6 +325,20 @@ struct TLzhStreamWriter::Impl {
         }
     }
 
+    // The reference parsers look ahead freely: they get the matches of every position
+    // of the chunk first.
+    void FindChunk(uint64_t start, uint64_t end)
+    {
+        pairs.clear();
+        Pair found[kMaxMatch];
+        for (uint64_t p = start; p < end; ++p) {
+            first[p - start] = static_cast<uint32_t>(pairs.size());
+            int n = Find(p, found);
+            pairs.insert(pairs.end(), found, found + n);
+        }
+        first[end - start] = static_cast<uint32_t>(pairs.size());
+    }
+
     // Longest usable match at chunk offset k (clamped to the chunk end).
     Item Longest(uint64_t start, size_t k, uint64_t end) const
     {
@@ -381,10 +394,20 @@ struct TLzhStreamWriter::Impl {
         }
     }
 
-    // Shortest path, in bits, from `from` to `limit` over literal and match steps.
-    // Stops early at a position with a match of kNiceLength or more and takes it.
+    // Positions inside a match taken at once: they enter the tree (later matches may
+    // start in them) but are not searched.
+    void Skip(uint64_t from, uint64_t to)
+    {
+        for (uint64_t p = from; p < to; ++p) Find(p, nullptr);
+    }
+
+    // Shortest path, in bits, over literal and match steps, in segments of up to
+    // kSegment positions. Matches are found as the scan reaches each position; at a
+    // match of kNiceLength or more the segment ends, the match is taken and the
+    // positions it covers are skipped by the finder too.
     void ParseOptimal(uint64_t start, uint64_t end)
     {
+        Pair found[kMaxMatch];
         uint64_t s = start;
         price.resize(kSegment + 1);
         from.resize(kSegment + 1);
@@ -397,24 +420,29 @@ struct TLzhStreamWriter::Impl {
             }
             uint64_t limit = std::min<uint64_t>(s + kSegment, end);
             size_t span = static_cast<size_t>(limit - s);
-            // Prices are set to "unreached" just ahead of the scan, so that a segment
-            // cut short by a long match costs only what it used.
+            // Prices are set to "unreached" a stretch ahead of the scan, so that a
+            // segment cut short by a long match costs only what it used.
             price[0] = 0;
             size_t filled = 1;
             uint64_t stop = limit;
             Item nice{1, 0};
             for (size_t k = 0; k < span; ++k) {
                 uint64_t pos = s + k;
-                size_t ck = static_cast<size_t>(pos - start);
-                uint32_t a = first[ck], b = first[ck + 1];
-                if (a != b && pairs[b - 1].len >= kNiceLength && end - pos >= kNiceLength) {
-                    int len = static_cast<int>(std::min<uint64_t>(pairs[b - 1].len, end - pos));
-                    nice = {static_cast<uint16_t>(len), static_cast<uint16_t>(pairs[b - 1].dist - 1)};
+                const int n = Find(pos, found);
+                if (n > 0 && found[n - 1].len >= kNiceLength && end - pos >= kNiceLength) {
+                    int len = static_cast<int>(std::min<uint64_t>(found[n - 1].len, end - pos));
+                    nice = {static_cast<uint16_t>(len), static_cast<uint16_t>(found[n - 1].dist - 1)};
                     stop = pos;
                     break;
                 }
                 size_t need = std::min(span, k + kMaxMatch) + 1;
-                for (; filled < need; ++filled) price[filled] = std::numeric_limits<uint32_t>::max();
+                if (filled < need) {
+                    size_t to = std::min(span + 1, need + 256);
+                    std::fill(price.begin() + static_cast<std::ptrdiff_t>(filled),
+                              price.begin() + static_cast<std::ptrdiff_t>(to),
+                              std::numeric_limits<uint32_t>::max());
+                    filled = to;
+                }
                 const uint32_t here = price[k];
                 uint32_t lit = here + symLen[*At(pos)];
                 if (lit < price[k + 1]) {
@@ -423,9 +451,9 @@ struct TLzhStreamWriter::Impl {
                 }
                 int maxLen = static_cast<int>(std::min<uint64_t>(kMaxMatch, limit - pos));
                 int l = kMinMatch;
-                for (uint32_t i = a; i < b && l <= maxLen; ++i) {
-                    int plen = std::min<int>(pairs[i].len, maxLen);
-                    uint16_t d = static_cast<uint16_t>(pairs[i].dist - 1);
+                for (int i = 0; i < n && l <= maxLen; ++i) {
+                    int plen = std::min<int>(found[i].len, maxLen);
+                    uint16_t d = static_cast<uint16_t>(found[i].dist - 1);
                     uint32_t base = here + static_cast<uint32_t>(LzhOffsetCost(d));
                     for (; l <= plen; ++l) {
                         uint32_t cost = base + symLen[l + 253];
@@ -447,6 +475,7 @@ struct TLzhStreamWriter::Impl {
             s = stop;
             if (nice.Length > 1) {
                 Queue(nice);
+                Skip(s + 1, s + nice.Length);
                 s += nice.Length;
             }
         }
@@ -583,7 +612,7 @@ struct TLzhStreamWriter::Impl {
     // ----- the run ------------------------------------------------------------------
     void Run()
     {
-        son.assign(2 * kCyclic, 0);
+        son.assign(2 * kSlots, 0);
         head.assign(size_t(1) << kHashBits, 0);
         c.InitModel();
         win.reserve(kWindowCapacity);
@@ -592,7 +621,7 @@ struct TLzhStreamWriter::Impl {
         winBase = kImageBase;
         Load();
         Sweep(kImageBase);
-        for (uint64_t p = kImageBase; p < kDataBase; ++p) Find(p, false);
+        for (uint64_t p = kImageBase; p < kDataBase; ++p) Find(p, nullptr);
 
         uint64_t pos = kDataBase;
         first.resize(kWindowCapacity + 1);
@@ -600,16 +629,14 @@ struct TLzhStreamWriter::Impl {
             Slide(pos);
             uint64_t end = eof ? winEnd : std::min<uint64_t>(pos + kChunk, winEnd - kMaxMatch);
             if (end <= pos) break;
-            pairs.clear();
-            for (uint64_t p = pos; p < end; ++p) {
-                first[p - pos] = static_cast<uint32_t>(pairs.size());
-                Find(p, true);
-            }
-            first[end - pos] = static_cast<uint32_t>(pairs.size());
-            switch (opt.Parse) {
-            case lpGreedy: ParseGreedy(pos, end); break;
-            case lpLazy: ParseLazy(pos, end); break;
-            case lpOptimal: ParseOptimal(pos, end); break;
+            if (opt.Parse == lpOptimal) {
+                ParseOptimal(pos, end);
+            } else {
+                FindChunk(pos, end);
+                if (opt.Parse == lpGreedy)
+                    ParseGreedy(pos, end);
+                else
+                    ParseLazy(pos, end);
             }
             // Held items refer to window bytes; the next slide keeps kHistory bytes
             // before `end`, which covers them (at most 3 x 60 bytes).
