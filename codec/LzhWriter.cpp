@@ -31,11 +31,14 @@ constexpr uint32_t kWindow = kHistory;
 constexpr uint32_t kSlots = 2 * kHistory;
 static_assert((kSlots & (kSlots - 1)) == 0 && kSlots > kWindow);
 constexpr int kHashBits = 14;
-constexpr int kCutValue = 16;
+// Tree nodes visited per search. Past 64 the matches found hardly change.
+constexpr int kCutValue = 64;
 
-constexpr int kChunk = 1 << 16;    // positions whose matches are found in one pass
-constexpr int kSegment = 4096;     // positions per shortest-path search
-constexpr int kNiceLength = 48;    // matches this long are taken without search
+constexpr int kChunk = 1 << 16;    // positions parsed per window fill
+// Positions per shortest-path search. Every segment end forces a break in the path
+// (worth more than the staleness of its prices, which are set at its start).
+constexpr int kSegment = 1 << 14;
+constexpr int kNiceLength = kMaxMatch;  // matches this long are taken at once
 constexpr int kHeldItems = 3;      // final items kept back for the end-of-stream check
 constexpr int kWindowCapacity = kHistory + kChunk + kMaxMatch + 1;
 
@@ -395,7 +398,7 @@ struct TLzhStreamWriter::Impl {
     }
 
     // Positions inside a match taken at once: they enter the tree (later matches may
-    // start in them) but are not searched.
+    // start in them), but their own matches are not needed.
     void Skip(uint64_t from, uint64_t to)
     {
         for (uint64_t p = from; p < to; ++p) Find(p, nullptr);
@@ -457,7 +460,9 @@ struct TLzhStreamWriter::Impl {
                     uint32_t base = here + static_cast<uint32_t>(LzhOffsetCost(d));
                     for (; l <= plen; ++l) {
                         uint32_t cost = base + symLen[l + 253];
-                        if (cost < price[k + l]) {
+                        // On a tie the step starting later wins: it leaves the
+                        // earlier bytes to literals or matches already priced.
+                        if (cost <= price[k + l]) {
                             price[k + l] = cost;
                             from[k + l] = {static_cast<uint16_t>(l), d};
                         }

@@ -18,12 +18,12 @@
 //   - Matches are found with a binary search tree over the last 4096 positions (plus the
 //     ring's initial 4036 spaces and 60 zeros, which the reader also sees), giving for
 //     every length the nearest offset.
-//   - Parsing is optimal within segments of up to 4096 positions: a shortest-path search
+//   - Parsing is optimal within segments of up to 16384 positions: a shortest-path search
 //     over literal and match steps priced with the CURRENT adaptive code lengths of the
 //     model (leaf depths, refreshed for every segment) and the exact offset code lengths.
-//     Matches are searched as the scan reaches each position. A match of 48 bytes or
-//     more is taken at once (it can hardly be beaten and it keeps runs fast); the
-//     positions it covers are entered in the tree without a search.
+//     Matches are searched as the scan reaches each position. A match of the longest
+//     length, 60, is taken at once (it can hardly be beaten and it keeps runs fast);
+//     the positions it covers only enter the tree.
 //   - End of stream: when the last item ends on a byte boundary the end marker is the
 //     byte 0x80, and a reader that has not yet seen the end of its input takes that 1 bit
 //     as the first step of a new symbol. If the root's second child is then a leaf, the
