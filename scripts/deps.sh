@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev libfontconfig-dev libpng-dev zlib1g-dev
   fonts-liberation2 fonts-dejavu-core
-  libimage-exiftool-perl gzip time
+  libimage-exiftool-perl binutils-mingw-w64-i686 gzip time
 )
 missing=()
 for p in "${packages[@]}"; do
