@@ -257,7 +257,7 @@ TEST_F(RegistryStoreTest, AWriterKilledAtAnyPointLeavesAWholeHive)
         usleep(static_cast<useconds_t>(30000 + round * 17000));
         kill(pid, SIGKILL);
         Wait(pid);
-        // Whatever was committed is there in order, nothing torn, the seed intact.
+        // Whatever was committed is there in order, nothing torn, the seeded values intact.
         std::vector<RegOp> ops;
         RegParseError err;
         ASSERT_TRUE(ParseRegText(ReadHostFile(HiveFile(RegHive::LocalMachine)), ops, err)) << err.Text();
