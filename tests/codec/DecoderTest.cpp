@@ -65,7 +65,9 @@ TEST(Decoder, ModelRebuildKeepsBothSidesInStep)
     ItemWriter w;
     for (int i = 0; i < 40000; ++i) {
         int c = static_cast<int>(rng() % 256);
-        if (i == 32454) EXPECT_EQ(w.Model().Freq[626], 0x8000);
+        if (i == 32454) {
+            EXPECT_EQ(w.Model().Freq[626], 0x8000);
+        }
         w.Literal(c);
         data.push_back(static_cast<char>(c));
     }
