@@ -35,9 +35,12 @@ constexpr int kHashBits = 14;
 constexpr int kCutValue = 64;
 
 constexpr int kChunk = 1 << 16;    // positions parsed per window fill
-// Positions per shortest-path search. Every segment end forces a break in the path
-// (worth more than the staleness of its prices, which are set at its start).
-constexpr int kSegment = 1 << 14;
+// Positions per shortest-path search. Its prices are set at its start and go stale
+// as the model adapts; thanks to the lookahead below a segment end costs no forced
+// break, so segments can be short enough to keep prices fresh.
+constexpr int kSegment = 1 << 12;
+// Positions searched past a segment's commit point (see ParseOptimal).
+constexpr size_t kLookahead = 128;
 constexpr int kNiceLength = kMaxMatch;  // matches this long are taken at once
 constexpr int kHeldItems = 3;      // final items kept back for the end-of-stream check
 constexpr int kWindowCapacity = kHistory + kChunk + kMaxMatch + 1;
@@ -86,6 +89,12 @@ struct TLzhStreamWriter::Impl {
     std::vector<Item> from;
     std::vector<Item> path;
     std::vector<Item> held;
+    // Matches of positions carryStart .. carryEnd - 1, searched by a segment's lookahead
+    // and not yet parsed: carryPairs[carryFirst[j] .. carryFirst[j + 1]) for carryStart + j.
+    std::vector<uint32_t> carryFirst, nextFirst;
+    std::vector<Pair> carryPairs, nextPairs;
+    uint64_t carryStart = 0, carryEnd = 0;
+    uint64_t inserted = 0;  // one past the last position the finder has inserted
 
     // Bit writer: acc holds `bits` (0..7) pending bits in its low end.
     uint64_t acc = 0;
@@ -398,22 +407,34 @@ struct TLzhStreamWriter::Impl {
     }
 
     // Positions inside a match taken at once: they enter the tree (later matches may
-    // start in them), but their own matches are not needed.
+    // start in them), but their own matches are not needed. Positions a lookahead has
+    // already inserted are left alone.
     void Skip(uint64_t from, uint64_t to)
     {
-        for (uint64_t p = from; p < to; ++p) Find(p, nullptr);
+        for (uint64_t p = std::max(from, inserted); p < to; ++p) Find(p, nullptr);
+        inserted = std::max(inserted, to);
     }
 
     // Shortest path, in bits, over literal and match steps, in segments of up to
-    // kSegment positions. Matches are found as the scan reaches each position; at a
-    // match of kNiceLength or more the segment ends, the match is taken and the
-    // positions it covers are skipped by the finder too.
-    void ParseOptimal(uint64_t start, uint64_t end)
+    // kSegment positions; returns the position up to which items were queued (end, or
+    // an earlier one when a lookahead is carried to the next call). Matches are found
+    // as the scan reaches each position; at a match of kNiceLength or more the segment
+    // ends, the match is taken and the positions it covers are skipped by the finder.
+    //
+    // A segment that runs to its limit is searched kLookahead positions beyond the
+    // point it commits: only the path up to its last item boundary at or before
+    // limit - kLookahead is queued, so the end of the search never forces a break that
+    // the data does not want. The matches of the positions past that boundary are kept
+    // (the finder can insert a position only once) and the next segment starts there,
+    // with refreshed prices.
+    uint64_t ParseOptimal(uint64_t start, uint64_t end)
     {
         Pair found[kMaxMatch];
         uint64_t s = start;
         price.resize(kSegment + 1);
         from.resize(kSegment + 1);
+        // Only the true end of the input needs a final break.
+        const bool last = eof && end == winEnd;
         while (s < end) {
             // Leaf depths move slowly; after a run of long matches a segment may hold
             // only a few items, so prices are refreshed every 64 items at most.
@@ -423,6 +444,12 @@ struct TLzhStreamWriter::Impl {
             }
             uint64_t limit = std::min<uint64_t>(s + kSegment, end);
             size_t span = static_cast<size_t>(limit - s);
+            const bool ahead = !(last && limit == end) && span > 2 * kLookahead;
+            // Matches of positions from keepFrom on may be carried to the next segment;
+            // the commit point lies at most kMaxMatch - 1 before limit - kLookahead.
+            const size_t keepFrom = ahead ? span - kLookahead - kMaxMatch : span;
+            nextFirst.clear();
+            nextPairs.clear();
             // Prices are set to "unreached" a stretch ahead of the scan, so that a
             // segment cut short by a long match costs only what it used.
             price[0] = 0;
@@ -431,12 +458,27 @@ struct TLzhStreamWriter::Impl {
             Item nice{1, 0};
             for (size_t k = 0; k < span; ++k) {
                 uint64_t pos = s + k;
-                const int n = Find(pos, found);
-                if (n > 0 && found[n - 1].len >= kNiceLength && end - pos >= kNiceLength) {
-                    int len = static_cast<int>(std::min<uint64_t>(found[n - 1].len, end - pos));
-                    nice = {static_cast<uint16_t>(len), static_cast<uint16_t>(found[n - 1].dist - 1)};
+                const Pair* fp;
+                int n;
+                if (pos < carryEnd) {
+                    // Searched by the previous segment's lookahead.
+                    size_t j = static_cast<size_t>(pos - carryStart);
+                    fp = carryPairs.data() + carryFirst[j];
+                    n = static_cast<int>(carryFirst[j + 1] - carryFirst[j]);
+                } else {
+                    n = Find(pos, found);
+                    fp = found;
+                    inserted = pos + 1;
+                }
+                if (n > 0 && fp[n - 1].len >= kNiceLength && end - pos >= kNiceLength) {
+                    int len = static_cast<int>(std::min<uint64_t>(fp[n - 1].len, end - pos));
+                    nice = {static_cast<uint16_t>(len), static_cast<uint16_t>(fp[n - 1].dist - 1)};
                     stop = pos;
                     break;
+                }
+                if (k >= keepFrom) {
+                    nextFirst.push_back(static_cast<uint32_t>(nextPairs.size()));
+                    nextPairs.insert(nextPairs.end(), fp, fp + n);
                 }
                 size_t need = std::min(span, k + kMaxMatch) + 1;
                 if (filled < need) {
@@ -455,8 +497,8 @@ struct TLzhStreamWriter::Impl {
                 int maxLen = static_cast<int>(std::min<uint64_t>(kMaxMatch, limit - pos));
                 int l = kMinMatch;
                 for (int i = 0; i < n && l <= maxLen; ++i) {
-                    int plen = std::min<int>(found[i].len, maxLen);
-                    uint16_t d = static_cast<uint16_t>(found[i].dist - 1);
+                    int plen = std::min<int>(fp[i].len, maxLen);
+                    uint16_t d = static_cast<uint16_t>(fp[i].dist - 1);
                     uint32_t base = here + static_cast<uint32_t>(LzhOffsetCost(d));
                     for (; l <= plen; ++l) {
                         uint32_t cost = base + symLen[l + 253];
@@ -469,21 +511,39 @@ struct TLzhStreamWriter::Impl {
                     }
                 }
             }
-            // Walk back from the stop position.
+            // Walk back from the stop position, past the lookahead first.
+            size_t k = static_cast<size_t>(stop - s);
+            const bool carry = ahead && stop == limit;
+            if (carry) {
+                while (k > span - kLookahead) k -= from[k].Length;
+                // Carry the matches of positions s + k .. limit - 1.
+                nextFirst.push_back(static_cast<uint32_t>(nextPairs.size()));
+                size_t drop = k - keepFrom;
+                uint32_t base = nextFirst[drop];
+                carryFirst.assign(nextFirst.begin() + static_cast<std::ptrdiff_t>(drop), nextFirst.end());
+                for (uint32_t& f : carryFirst) f -= base;
+                carryPairs.assign(nextPairs.begin() + base, nextPairs.end());
+                carryStart = s + k;
+                carryEnd = limit;
+                stop = carryStart;
+            }
             path.clear();
-            for (size_t k = static_cast<size_t>(stop - s); k > 0;) {
+            while (k > 0) {
                 const Item& it = from[k];
                 path.push_back(it);
                 k -= it.Length;
             }
             for (auto it = path.rbegin(); it != path.rend(); ++it) Queue(*it);
             s = stop;
+            // The lookahead reached the chunk end: the next chunk carries on from here.
+            if (carry && limit == end) return s;
             if (nice.Length > 1) {
                 Queue(nice);
                 Skip(s + 1, s + nice.Length);
                 s += nice.Length;
             }
         }
+        return s;
     }
 
     // ----- end of stream ------------------------------------------------------------
@@ -635,7 +695,7 @@ struct TLzhStreamWriter::Impl {
             uint64_t end = eof ? winEnd : std::min<uint64_t>(pos + kChunk, winEnd - kMaxMatch);
             if (end <= pos) break;
             if (opt.Parse == lpOptimal) {
-                ParseOptimal(pos, end);
+                end = ParseOptimal(pos, end);
             } else {
                 FindChunk(pos, end);
                 if (opt.Parse == lpGreedy)
