@@ -84,6 +84,7 @@ struct TLzhStreamWriter::Impl {
 
     // Prices.
     std::array<uint8_t, TCustomLZHCompressor::SymbolCount> symLen{};
+    std::array<uint32_t, kMaxMatch + 1> lenPrice{};  // symLen of length l's symbol, l >= 3
     int64_t pricedAt = -1;  // item count when symLen was last computed
     std::vector<uint32_t> price;
     std::vector<Item> from;
@@ -178,9 +179,11 @@ struct TLzhStreamWriter::Impl {
         return len;
     }
 
-    // Inserts pos into the tree and, when found is given, stores there the matches found,
+    // Inserts pos into the tree and, with Collect, stores in found the matches found,
     // in increasing length, each with the nearest distance found for it (at most
-    // kMaxMatch - kMinMatch + 1 of them); returns how many.
+    // kMaxMatch - kMinMatch + 1 of them); returns how many. Without Collect (positions
+    // whose matches are not needed) found is not touched.
+    template <bool Collect>
     int Find(uint64_t pos, Pair* found)
     {
         if (pos >= nextSweep) Sweep(pos);
@@ -202,7 +205,8 @@ struct TLzhStreamWriter::Impl {
         int len0 = 0, len1 = 0, maxLen = kMinMatch - 1, cut = kCutValue, n = 0;
         for (;;) {
             uint32_t delta = p32 - curMatch;
-            if (cut-- == 0 || delta > kWindow || delta == 0) {
+            // delta - 1 wraps for delta == 0: one compare rejects 0 and > kWindow.
+            if (cut-- == 0 || delta - 1 >= kWindow) {
                 *ptr0 = *ptr1 = empty;
                 break;
             }
@@ -213,7 +217,7 @@ struct TLzhStreamWriter::Impl {
                 len = MatchLength(pb, cur, len + 1, lenLimit);
                 if (len > maxLen) {
                     maxLen = len;
-                    if (found) found[n++] = {static_cast<uint8_t>(len), static_cast<uint16_t>(delta)};
+                    if constexpr (Collect) found[n++] = {static_cast<uint8_t>(len), static_cast<uint16_t>(delta)};
                     if (len == lenLimit) {
                         *ptr1 = pair[0];
                         *ptr0 = pair[1];
@@ -251,6 +255,7 @@ struct TLzhStreamWriter::Impl {
             else
                 depth[k] = depth[k + 1] = static_cast<uint8_t>(depth[p] + 1);
         }
+        for (int l = kMinMatch; l <= kMaxMatch; ++l) lenPrice[l] = symLen[l + 253];
     }
 
     void Put(uint64_t code, int len)
@@ -345,7 +350,7 @@ struct TLzhStreamWriter::Impl {
         Pair found[kMaxMatch];
         for (uint64_t p = start; p < end; ++p) {
             first[p - start] = static_cast<uint32_t>(pairs.size());
-            int n = Find(p, found);
+            int n = Find<true>(p, found);
             pairs.insert(pairs.end(), found, found + n);
         }
         first[end - start] = static_cast<uint32_t>(pairs.size());
@@ -411,7 +416,7 @@ struct TLzhStreamWriter::Impl {
     // already inserted are left alone.
     void Skip(uint64_t from, uint64_t to)
     {
-        for (uint64_t p = std::max(from, inserted); p < to; ++p) Find(p, nullptr);
+        for (uint64_t p = std::max(from, inserted); p < to; ++p) Find<false>(p, nullptr);
         inserted = std::max(inserted, to);
     }
 
@@ -466,7 +471,7 @@ struct TLzhStreamWriter::Impl {
                     fp = carryPairs.data() + carryFirst[j];
                     n = static_cast<int>(carryFirst[j + 1] - carryFirst[j]);
                 } else {
-                    n = Find(pos, found);
+                    n = Find<true>(pos, found);
                     fp = found;
                     inserted = pos + 1;
                 }
@@ -496,17 +501,19 @@ struct TLzhStreamWriter::Impl {
                 }
                 int maxLen = static_cast<int>(std::min<uint64_t>(kMaxMatch, limit - pos));
                 int l = kMinMatch;
+                uint32_t* const pr = price.data() + k;
+                Item* const fr = from.data() + k;
                 for (int i = 0; i < n && l <= maxLen; ++i) {
                     int plen = std::min<int>(fp[i].len, maxLen);
                     uint16_t d = static_cast<uint16_t>(fp[i].dist - 1);
                     uint32_t base = here + static_cast<uint32_t>(LzhOffsetCost(d));
                     for (; l <= plen; ++l) {
-                        uint32_t cost = base + symLen[l + 253];
+                        uint32_t cost = base + lenPrice[l];
                         // On a tie the step starting later wins: it leaves the
                         // earlier bytes to literals or matches already priced.
-                        if (cost <= price[k + l]) {
-                            price[k + l] = cost;
-                            from[k + l] = {static_cast<uint16_t>(l), d};
+                        if (cost <= pr[l]) {
+                            pr[l] = cost;
+                            fr[l] = {static_cast<uint16_t>(l), d};
                         }
                     }
                 }
@@ -686,7 +693,7 @@ struct TLzhStreamWriter::Impl {
         winBase = kImageBase;
         Load();
         Sweep(kImageBase);
-        for (uint64_t p = kImageBase; p < kDataBase; ++p) Find(p, nullptr);
+        for (uint64_t p = kImageBase; p < kDataBase; ++p) Find<false>(p, nullptr);
 
         uint64_t pos = kDataBase;
         first.resize(kWindowCapacity + 1);
