@@ -696,7 +696,8 @@ struct TLzhStreamWriter::Impl {
         for (uint64_t p = kImageBase; p < kDataBase; ++p) Find<false>(p, nullptr);
 
         uint64_t pos = kDataBase;
-        first.resize(kWindowCapacity + 1);
+        // The per-chunk match lists only serve the greedy and lazy parses.
+        if (opt.Parse != lpOptimal) first.resize(kWindowCapacity + 1);
         for (;;) {
             Slide(pos);
             uint64_t end = eof ? winEnd : std::min<uint64_t>(pos + kChunk, winEnd - kMaxMatch);

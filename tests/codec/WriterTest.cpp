@@ -60,6 +60,17 @@ std::string Repetitive(size_t n)
     return s;
 }
 
+// Random bytes with a 300-byte repeat (from 3000 bytes back) starting 26 bytes before
+// the writer's first 64 KiB parse chunk ends: the repeat's first positions are searched
+// in one chunk (too close to its end to be taken at once) and parsed in the next.
+std::string RepeatAcrossChunkEnd()
+{
+    std::string s = RandomBytes(200000, 5);
+    const size_t at = 65536 - 26;
+    s.replace(at, 300, s.substr(at - 3000, 300));
+    return s;
+}
+
 struct RoundTrip {
     const char* name;
     std::string (*make)();
@@ -94,6 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(RoundTrip{"Random", [] { return RandomBytes(1u << 20, 1); }},
                       RoundTrip{"Repetitive", [] { return Repetitive(2u << 20); }},
                       RoundTrip{"Real", [] { return RealData(); }},
+                      RoundTrip{"RepeatAcrossChunkEnd", RepeatAcrossChunkEnd},
                       RoundTrip{"Zeros", [] { return std::string(1u << 20, '\0'); }},
                       RoundTrip{"Spaces", [] { return std::string(100000, ' '); }}),
     [](const auto& info) { return std::string(info.param.name); });
