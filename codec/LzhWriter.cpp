@@ -95,7 +95,6 @@ struct TLzhStreamWriter::Impl {
     std::vector<uint32_t> carryFirst, nextFirst;
     std::vector<Pair> carryPairs, nextPairs;
     uint64_t carryStart = 0, carryEnd = 0;
-    uint64_t inserted = 0;  // one past the last position the finder has inserted
 
     // Bit writer: acc holds `bits` (0..7) pending bits in its low end.
     uint64_t acc = 0;
@@ -413,11 +412,10 @@ struct TLzhStreamWriter::Impl {
 
     // Positions inside a match taken at once: they enter the tree (later matches may
     // start in them), but their own matches are not needed. Positions a lookahead has
-    // already inserted are left alone.
+    // searched (all before carryEnd) are in the tree already.
     void Skip(uint64_t from, uint64_t to)
     {
-        for (uint64_t p = std::max(from, inserted); p < to; ++p) Find<false>(p, nullptr);
-        inserted = std::max(inserted, to);
+        for (uint64_t p = std::max(from, carryEnd); p < to; ++p) Find<false>(p, nullptr);
     }
 
     // Shortest path, in bits, over literal and match steps, in segments of up to
@@ -473,7 +471,6 @@ struct TLzhStreamWriter::Impl {
                 } else {
                     n = Find<true>(pos, found);
                     fp = found;
-                    inserted = pos + 1;
                 }
                 if (n > 0 && fp[n - 1].len >= kNiceLength && end - pos >= kNiceLength) {
                     int len = static_cast<int>(std::min<uint64_t>(fp[n - 1].len, end - pos));
@@ -485,9 +482,8 @@ struct TLzhStreamWriter::Impl {
                     nextFirst.push_back(static_cast<uint32_t>(nextPairs.size()));
                     nextPairs.insert(nextPairs.end(), fp, fp + n);
                 }
-                size_t need = std::min(span, k + kMaxMatch) + 1;
-                if (filled < need) {
-                    size_t to = std::min(span + 1, need + 256);
+                if (k + kMaxMatch + 1 > filled) {
+                    size_t to = std::min(span + 1, k + kMaxMatch + 1 + 256);
                     std::fill(price.begin() + static_cast<std::ptrdiff_t>(filled),
                               price.begin() + static_cast<std::ptrdiff_t>(to),
                               std::numeric_limits<uint32_t>::max());
