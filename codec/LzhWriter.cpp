@@ -257,47 +257,66 @@ struct TLzhStreamWriter::Impl {
         for (int l = kMinMatch; l <= kMaxMatch; ++l) lenPrice[l] = symLen[l + 253];
     }
 
+    // Appends the low len bits of code (nothing above them may be set), len <= 56.
+    // The low `bits` bits of acc are the pending ones; bits above them are stale and
+    // are shifted out before they could reach a written byte, so they are not cleared.
     void Put(uint64_t code, int len)
     {
-        while (len > 32) {
-            Put(code >> 32, len - 32);
-            code &= 0xFFFFFFFFu;
-            len = 32;
-        }
         acc = (acc << len) | code;
         bits += len;
         while (bits >= 8) {
             bits -= 8;
             out.push_back(static_cast<uint8_t>(acc >> bits));
         }
-        acc &= (uint64_t(1) << bits) - 1;
     }
 
     // The code of s is the path from the root to its leaf. Siblings always sit at an
     // even position and the next one (the model builds, and its swaps keep, the child
     // links as 0, 2, 4, ...), so the bit that leads to a node is its position's low bit.
-    void EncodeSymbol(int s)
+    // Returns the code in the low *len bits, then updates the model.
+    uint64_t CodeSymbol(int s, int& len)
     {
         const uint16_t* parent = c.Parent.get();
         uint64_t code = 0;
-        int len = 0;
+        len = 0;
         for (unsigned q = parent[s + kLeafBase]; q != kRoot; q = parent[q]) {
             code |= uint64_t(q & 1) << len;
             ++len;
         }
-        Put(code, len);
         c.UpdateModel(s);
+        return code;
+    }
+
+    // Writes a code of up to 64 bits.
+    void PutLong(uint64_t code, int len)
+    {
+        if (len > 56) {
+            Put(code >> 32, len - 32);
+            code &= 0xFFFFFFFFu;
+            len = 32;
+        }
+        Put(code, len);
     }
 
     void EncodeItem(const Item& it, uint64_t pos)
     {
+        int len;
         if (it.Length == 1) {
-            EncodeSymbol(*At(pos));
+            uint64_t code = CodeSymbol(*At(pos), len);
+            PutLong(code, len);
         } else {
-            EncodeSymbol(it.Length + 253);
+            uint64_t code = CodeSymbol(it.Length + 253, len);
+            // The offset: the code of its upper 6 bits, then the lower 6 bits plain;
+            // together with the length's code one write as a rule.
             int u = it.Dist >> 6;
-            Put(LzhOffset.code[u], LzhOffset.codeLength[u]);
-            Put(it.Dist & 0x3F, 6);
+            int olen = LzhOffset.codeLength[u] + 6;
+            uint64_t off = (uint64_t(LzhOffset.code[u]) << 6) | (it.Dist & 0x3F);
+            if (len + olen <= 56) {
+                Put((code << olen) | off, len + olen);
+            } else {
+                PutLong(code, len);
+                Put(off, olen);
+            }
             c.MatchPosition = it.Dist;
             c.MatchLength = it.Length;
         }
