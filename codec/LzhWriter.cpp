@@ -39,8 +39,10 @@ constexpr int kChunk = 1 << 16;    // positions parsed per window fill
 // as the model adapts; thanks to the lookahead below a segment end costs no forced
 // break, so segments can be short enough to keep prices fresh.
 constexpr int kSegment = 1 << 12;
-// Positions searched past a segment's commit point (see ParseOptimal).
-constexpr size_t kLookahead = 128;
+// Positions searched past a segment's commit point (see ParseOptimal). A path rarely
+// changes more than an item or two back from where its search ends, so 32 positions
+// suffice (longer lookaheads only re-parse more positions; none made streams smaller).
+constexpr size_t kLookahead = 32;
 constexpr int kNiceLength = kMaxMatch;  // matches this long are taken at once
 constexpr int kHeldItems = 3;      // final items kept back for the end-of-stream check
 constexpr int kWindowCapacity = kHistory + kChunk + kMaxMatch + 1;
@@ -466,7 +468,9 @@ struct TLzhStreamWriter::Impl {
             }
             uint64_t limit = std::min<uint64_t>(s + kSegment, end);
             size_t span = static_cast<size_t>(limit - s);
-            const bool ahead = !(last && limit == end) && span > 2 * kLookahead;
+            // Only a segment longer than twice the carried stretch looks ahead (a short
+            // one, at a chunk end, commits all it has), so keepFrom below cannot wrap.
+            const bool ahead = !(last && limit == end) && span > 2 * (kLookahead + kMaxMatch);
             // Matches of positions from keepFrom on may be carried to the next segment;
             // the commit point lies at most kMaxMatch - 1 before limit - kLookahead.
             const size_t keepFrom = ahead ? span - kLookahead - kMaxMatch : span;

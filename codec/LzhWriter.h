@@ -21,7 +21,7 @@
 //   - Parsing is optimal within segments of up to 4096 positions: a shortest-path search
 //     over literal and match steps priced with the CURRENT adaptive code lengths of the
 //     model (leaf depths, refreshed for every segment) and the exact offset code lengths.
-//     Each search looks 128 positions past the point where it commits its path, so
+//     Each search looks 32 positions past the point where it commits its path, so
 //     segment ends do not force breaks; the next segment starts at that point.
 //     Matches are searched as the scan reaches each position. A match of the longest
 //     length, 60, is taken at once (it can hardly be beaten and it keeps runs fast);
