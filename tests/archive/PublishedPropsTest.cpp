@@ -78,33 +78,37 @@ protected:
     TBatchForm form{nullptr};
 };
 
+// Every property and event away from its default, as a stored form spells it.
+const char* const kStoredBatch =
+    "object Form3: TBatchForm\n"
+    "  object LZHBatch1: TLZHBatch\n"
+    "    DirectoryInfo = diRelativePath\n"
+    "    InputFiles.Strings = (\n"
+    "      'C:\\src\\*.txt'\n"
+    "      'C:\\src\\b.dat')\n"
+    "    ArchiveFileName = 'C:\\work\\setup.lzd'\n"
+    "    ArchiveMode = amAdd\n"
+    "    OutputDirectory = 'C:\\out'\n"
+    "    OverwriteExisting = False\n"
+    "    RootDirectory = 'C:\\src'\n"
+    "    RecurseDirectories = True\n"
+    "    RestoreAttributes = True\n"
+    "    RestoreFileDate = True\n"
+    "    UseDirectoryNames = True\n"
+    "    OnCollecting = Collecting\n"
+    "    OnCollectError = CollectError\n"
+    "    OnDoneCollecting = DoneCollecting\n"
+    "    OnFileExist = FileExist\n"
+    "    OnProgress = LZHBatch1Progress\n"
+    "  end\n"
+    "end\n";
+
 TEST_F(LZHBatchPropsTest, TextFormSetsEveryPropertyAndEventThenReadsTheHeaderOnce)
 {
     ASSERT_TRUE(CreateDir("C:\\work"));
     testsupport::WriteHostFile(Host("C:\\work\\setup.lzd"),
                                archivetest::BuildArchive({{"a.txt", "alpha"}, {"b.txt", "beta beta"}}));
-    Load("object Form3: TBatchForm\n"
-         "  object LZHBatch1: TLZHBatch\n"
-         "    DirectoryInfo = diRelativePath\n"
-         "    InputFiles.Strings = (\n"
-         "      'C:\\src\\*.txt'\n"
-         "      'C:\\src\\b.dat')\n"
-         "    ArchiveFileName = 'C:\\work\\setup.lzd'\n"
-         "    ArchiveMode = amAdd\n"
-         "    OutputDirectory = 'C:\\out'\n"
-         "    OverwriteExisting = False\n"
-         "    RootDirectory = 'C:\\src'\n"
-         "    RecurseDirectories = True\n"
-         "    RestoreAttributes = True\n"
-         "    RestoreFileDate = True\n"
-         "    UseDirectoryNames = True\n"
-         "    OnCollecting = Collecting\n"
-         "    OnCollectError = CollectError\n"
-         "    OnDoneCollecting = DoneCollecting\n"
-         "    OnFileExist = FileExist\n"
-         "    OnProgress = LZHBatch1Progress\n"
-         "  end\n"
-         "end\n");
+    Load(kStoredBatch);
     TLZHBatch* b = Batch();
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->DirectoryInfo(), diRelativePath);
@@ -143,29 +147,7 @@ TEST_F(LZHBatchPropsTest, TextFormSetsEveryPropertyAndEventThenReadsTheHeaderOnc
     EXPECT_EQ(fa, faCancel);
 
     // Written back: the same properties in the same order, ValidArchive left out.
-    EXPECT_EQ(Written(),
-              "object Form3: TBatchForm\n"
-              "  object LZHBatch1: TLZHBatch\n"
-              "    DirectoryInfo = diRelativePath\n"
-              "    InputFiles.Strings = (\n"
-              "      'C:\\src\\*.txt'\n"
-              "      'C:\\src\\b.dat')\n"
-              "    ArchiveFileName = 'C:\\work\\setup.lzd'\n"
-              "    ArchiveMode = amAdd\n"
-              "    OutputDirectory = 'C:\\out'\n"
-              "    OverwriteExisting = False\n"
-              "    RootDirectory = 'C:\\src'\n"
-              "    RecurseDirectories = True\n"
-              "    RestoreAttributes = True\n"
-              "    RestoreFileDate = True\n"
-              "    UseDirectoryNames = True\n"
-              "    OnCollecting = Collecting\n"
-              "    OnCollectError = CollectError\n"
-              "    OnDoneCollecting = DoneCollecting\n"
-              "    OnFileExist = FileExist\n"
-              "    OnProgress = LZHBatch1Progress\n"
-              "  end\n"
-              "end\n");
+    EXPECT_EQ(Written(), kStoredBatch);
 }
 
 TEST_F(LZHBatchPropsTest, FreshComponentWritesNothingButItsName)
