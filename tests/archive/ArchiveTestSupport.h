@@ -9,10 +9,13 @@
 #include "archive/ArchiveFormat.h"
 #include "codec/Lzh_op.h"
 #include "platform/classes/Filer.h"
+#include "tests/support/TempMachine.h"
 #include "platform/classes/Stream.h"
 #include "platform/rtl/DateTime.h"
 
 namespace archivetest {
+
+using testsupport::Hex;
 
 // One complete stream of Data.
 inline std::string Compress(const std::string& data)
@@ -84,18 +87,6 @@ inline std::string Header(const std::vector<TArchiveEntry>& es)
     TWriter w(s);
     WriteArchiveHeader(w, es);
     return s.DataString();
-}
-
-inline std::string Hex(const std::string& bytes)
-{
-    static const char* d = "0123456789ABCDEF";
-    std::string r;
-    for (unsigned char c : bytes) {
-        if (!r.empty()) r += ' ';
-        r += d[c >> 4];
-        r += d[c & 15];
-    }
-    return r;
 }
 
 inline std::string Unhex(const std::string& hex)

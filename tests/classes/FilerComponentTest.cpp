@@ -7,9 +7,12 @@
 
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Filer.h"
+#include "tests/support/TempMachine.h"
 #include "platform/classes/Published.h"
 
 using namespace std::string_literals;
+
+using testsupport::Hex;
 
 namespace {
 
@@ -215,18 +218,6 @@ REGISTER_CLASS(TTestControl);
 REGISTER_CLASS(TTestButton);
 REGISTER_CLASS(TTestStore);
 REGISTER_CLASS(TTestForm);
-
-std::string Hex(const std::string& bytes)
-{
-    static const char* d = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (!out.empty()) out += ' ';
-        out += d[c >> 4];
-        out += d[c & 15];
-    }
-    return out;
-}
 
 std::string WriteRoot(TComponent* root)
 {

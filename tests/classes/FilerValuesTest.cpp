@@ -6,20 +6,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/classes/Filer.h"
+#include "tests/support/TempMachine.h"
+
+using testsupport::Hex;
 
 namespace {
-
-std::string Hex(const std::string& bytes)
-{
-    static const char* d = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (!out.empty()) out += ' ';
-        out += d[c >> 4];
-        out += d[c & 15];
-    }
-    return out;
-}
 
 std::string Bytes(std::initializer_list<int> b)
 {

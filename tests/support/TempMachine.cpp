@@ -30,6 +30,18 @@ TempDir::~TempDir()
     std::filesystem::remove_all(path_, ec);
 }
 
+std::string Hex(const std::string& bytes)
+{
+    static const char* d = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (!out.empty()) out += ' ';
+        out += d[c >> 4];
+        out += d[c & 15];
+    }
+    return out;
+}
+
 void WriteHostFile(const std::string& hostPath, const std::string& bytes)
 {
     std::ofstream f(hostPath, std::ios::binary | std::ios::trunc);

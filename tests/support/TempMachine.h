@@ -22,6 +22,9 @@ private:
     std::string path_;
 };
 
+// Bytes as upper-case hex pairs separated by spaces ("01 06 0D"), for readable failures.
+std::string Hex(const std::string& bytes);
+
 // Writes / reads a whole host file.
 void WriteHostFile(const std::string& hostPath, const std::string& bytes);
 std::string ReadHostFile(const std::string& hostPath);
