@@ -163,17 +163,18 @@ TExtended80 LongDoubleToExtended(long double Value)
 }
 
 // ---------------------------------------------------------------------------------
-// UTF-16 -> Windows-1252
+// Helpers
 
 namespace {
 
-char UnicodeToAnsi(char32_t c)
+// A little-endian number of n bytes (n <= 8).
+uint64_t LittleEndian(const uint8_t* b, int n)
 {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
-    for (int b = 0x80; b < 0xA0; ++b)
-        if (AnsiCharToUnicode(static_cast<unsigned char>(b)) == c) return static_cast<char>(b);
-    return '?';
+    uint64_t u = 0;
+    for (int i = n - 1; i >= 0; --i) u = (u << 8) | b[i];
+    return u;
 }
+
 
 struct DepthGuard {
     int& d;
@@ -295,7 +296,7 @@ int32_t TReader::ReadInteger()
     case vaInt32: {
         uint8_t b[4];
         ReadPayload(b, 4, "integer", at);
-        return static_cast<int32_t>(static_cast<uint32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (uint32_t(b[3]) << 24)));
+        return static_cast<int32_t>(static_cast<uint32_t>(LittleEndian(b, 4)));
     }
     }
     Error("integer", at);
@@ -308,9 +309,7 @@ int64_t TReader::ReadInt64()
         ReadByte("integer");
         uint8_t b[8];
         ReadPayload(b, 8, "64-bit integer", at);
-        uint64_t u = 0;
-        for (int i = 7; i >= 0; --i) u = (u << 8) | b[i];
-        return static_cast<int64_t>(u);
+        return static_cast<int64_t>(LittleEndian(b, 8));
     }
     uint8_t t = static_cast<uint8_t>(NextValue());
     if (t != vaInt8 && t != vaInt16 && t != vaInt32) Error("integer", at);
@@ -345,17 +344,10 @@ std::string TReader::ReadString()
                              " characters at offset " + IntToStr(at) + " runs past the end of the stream");
         std::string raw(static_cast<size_t>(count * 2), '\0');
         ReadPayload(raw.data(), static_cast<int64_t>(raw.size()), "wide string", at);
-        s.reserve(static_cast<size_t>(count));
-        for (size_t i = 0; i < count; ++i) {
-            char32_t c = static_cast<uint8_t>(raw[2 * i]) | (static_cast<uint8_t>(raw[2 * i + 1]) << 8);
-            if (c >= 0xD800 && c < 0xDC00 && i + 1 < count) {
-                char32_t lo = static_cast<uint8_t>(raw[2 * i + 2]) | (static_cast<uint8_t>(raw[2 * i + 3]) << 8);
-                if (lo >= 0xDC00 && lo < 0xE000) ++i;  // a pair is one character, not two
-                s += '?';
-                continue;
-            }
-            s += UnicodeToAnsi(c);
-        }
+        std::u16string wide(static_cast<size_t>(count), u'\0');
+        for (size_t i = 0; i < count; ++i)
+            wide[i] = static_cast<char16_t>(LittleEndian(reinterpret_cast<const uint8_t*>(raw.data()) + 2 * i, 2));
+        s = WideToAnsi(wide);
         return s;
     }
     }
@@ -386,7 +378,7 @@ float TReader::ReadSingle()
     if (ReadByte("single float") != vaSingle) Error("single float", at);
     uint8_t b[4];
     ReadPayload(b, 4, "single float", at);
-    uint32_t u = static_cast<uint32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (uint32_t(b[3]) << 24));
+    uint32_t u = static_cast<uint32_t>(LittleEndian(b, 4));
     float f;
     std::memcpy(&f, &u, 4);
     return f;
@@ -398,8 +390,7 @@ double TReader::ReadDate()
     if (ReadByte("date") != vaDate) Error("date", at);
     uint8_t b[8];
     ReadPayload(b, 8, "date", at);
-    uint64_t u = 0;
-    for (int i = 7; i >= 0; --i) u = (u << 8) | b[i];
+    uint64_t u = LittleEndian(b, 8);
     double d;
     std::memcpy(&d, &u, 8);
     return d;
@@ -411,9 +402,7 @@ int64_t TReader::ReadCurrency()
     if (ReadByte("currency") != vaCurrency) Error("currency", at);
     uint8_t b[8];
     ReadPayload(b, 8, "currency", at);
-    uint64_t u = 0;
-    for (int i = 7; i >= 0; --i) u = (u << 8) | b[i];
-    return static_cast<int64_t>(u);
+    return static_cast<int64_t>(LittleEndian(b, 8));
 }
 
 bool TReader::ReadBoolean()
