@@ -5,7 +5,9 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <memory>
 
+#include "codec/JobThread.h"
 #include "codec/LzhTables.h"
 
 namespace {
@@ -34,7 +36,11 @@ constexpr int kHashBits = 14;
 // Tree nodes visited per search. Past 64 the matches found hardly change.
 constexpr int kCutValue = 64;
 
-constexpr int kChunk = 1 << 16;    // positions parsed per window fill
+// The match finder runs one block ahead of the parser, on a second thread: while the
+// parser prices and codes block i, the finder inserts the positions of block i + 1
+// into the tree and records their matches. Both only read the window; it slides and
+// refills between blocks, when neither runs.
+constexpr int kBlock = 1 << 15;
 // Positions per shortest-path search. Its prices are set at its start and go stale
 // as the model adapts; thanks to the lookahead below a segment end costs no forced
 // break, so segments can be short enough to keep prices fresh.
@@ -45,7 +51,12 @@ constexpr int kSegment = 1 << 12;
 constexpr size_t kLookahead = 32;
 constexpr int kNiceLength = kMaxMatch;  // matches this long are taken at once
 constexpr int kHeldItems = 3;      // final items kept back for the end-of-stream check
-constexpr int kWindowCapacity = kHistory + kChunk + kMaxMatch + 1;
+// Bytes kept before the parser's block: a copy source for every position the parser may
+// still code (a segment's lookahead can leave up to ~100 positions of the previous
+// block), and for the end-of-stream variants.
+constexpr int kKeep = kHistory + 1024;
+// The parser's block, the finder's block and the finder's lookahead.
+constexpr int kWindowCapacity = kKeep + 2 * kBlock + kMaxMatch + 1;
 
 struct Pair {
     uint8_t len;
@@ -75,14 +86,27 @@ struct TLzhStreamWriter::Impl {
     bool eof = false;
     int64_t inBytes = 0;
 
-    // Binary search tree over the window (two links per slot) and hash heads.
-    std::vector<uint32_t> son;
+    // Binary search tree over the window (two links per slot) and hash heads. Links
+    // keep the low 16 bits of a position: small enough for the tree to stay in the
+    // first-level cache (see Sweep for why they cannot be mistaken).
+    std::vector<uint16_t> son;
     std::vector<uint32_t> head;
     uint64_t nextSweep = 0;
 
-    // Matches of the current chunk: pairs[first[k] .. first[k + 1]) for position start + k.
-    std::vector<uint32_t> first;
-    std::vector<Pair> pairs;
+    // Matches of the positions of one block: pairs[first[k] .. first[k + 1]) for position
+    // start + k. Three rotate: the parser reads the current block and the previous one
+    // (its last segment may start there), the finder fills the next.
+    struct alignas(64) Block {
+        uint64_t start = 0, end = 0;
+        // Left uninitialised: only the pages in use get touched (a fault per page is
+        // dear on a virtual machine).
+        std::unique_ptr<uint32_t[]> first;
+        std::unique_ptr<Pair[]> pairs;
+        size_t firstRoom = 0, pairRoom = 0;
+    };
+    std::array<Block, 3> blocks;
+    const Block* cur = nullptr;
+    const Block* prev = nullptr;
 
     // Prices.
     std::array<uint8_t, TCustomLZHCompressor::SymbolCount> symLen{};
@@ -92,11 +116,6 @@ struct TLzhStreamWriter::Impl {
     std::vector<Item> from;
     std::vector<Item> path;
     std::vector<Item> held;
-    // Matches of positions carryStart .. carryEnd - 1, searched by a segment's lookahead
-    // and not yet parsed: carryPairs[carryFirst[j] .. carryFirst[j + 1]) for carryStart + j.
-    std::vector<uint32_t> carryFirst, nextFirst;
-    std::vector<Pair> carryPairs, nextPairs;
-    uint64_t carryStart = 0, carryEnd = 0;
 
     // Bit writer: acc holds `bits` (0..7) pending bits in its low end.
     uint64_t acc = 0;
@@ -129,10 +148,10 @@ struct TLzhStreamWriter::Impl {
         winEnd = winBase + win.size();
     }
 
-    // Keeps kHistory bytes before pos, drops older ones, then refills.
+    // Keeps kKeep bytes before pos, drops older ones, then refills.
     void Slide(uint64_t pos)
     {
-        uint64_t keep = pos - kHistory;
+        uint64_t keep = pos - kKeep;
         if (keep > winBase) {
             size_t drop = static_cast<size_t>(keep - winBase);
             win.erase(win.begin(), win.begin() + static_cast<std::ptrdiff_t>(drop));
@@ -151,7 +170,8 @@ struct TLzhStreamWriter::Impl {
     // Heads are never refreshed on their own, so every 2^30 positions those that have
     // left the window are pinned just outside it; 32-bit position differences then
     // never wrap into the window. Tree links are only followed from nodes inside the
-    // window and so are never older than two windows.
+    // window, and every link written at position p points at p - 4097 or later, so a
+    // followed link is never more than two windows old and its 16 bits cannot wrap.
     void Sweep(uint64_t pos)
     {
         uint32_t p = static_cast<uint32_t>(pos);
@@ -197,21 +217,22 @@ struct TLzhStreamWriter::Impl {
             return 0;
         }
         const uint32_t p32 = static_cast<uint32_t>(pos);
-        const uint32_t empty = p32 - kWindow - 1;
+        const uint16_t p16 = static_cast<uint16_t>(pos);
+        const uint16_t empty = static_cast<uint16_t>(p32 - kWindow - 1);
         uint32_t h = Hash(cur);
-        uint32_t curMatch = head[h];
+        uint32_t delta = p32 - head[h];
         head[h] = p32;
-        uint32_t* ptr0 = &son[2 * (p32 & (kSlots - 1)) + 1];
-        uint32_t* ptr1 = &son[2 * (p32 & (kSlots - 1))];
+        uint16_t* ptr0 = &son[2 * (p32 & (kSlots - 1)) + 1];
+        uint16_t* ptr1 = &son[2 * (p32 & (kSlots - 1))];
         int len0 = 0, len1 = 0, maxLen = kMinMatch - 1, cut = kCutValue, n = 0;
         for (;;) {
-            uint32_t delta = p32 - curMatch;
             // delta - 1 wraps for delta == 0: one compare rejects 0 and > kWindow.
             if (cut-- == 0 || delta - 1 >= kWindow) {
                 *ptr0 = *ptr1 = empty;
                 break;
             }
-            uint32_t* pair = &son[2 * (curMatch & (kSlots - 1))];
+            const uint32_t match = p32 - delta;
+            uint16_t* pair = &son[2 * (match & (kSlots - 1))];
             const uint8_t* pb = cur - delta;
             int len = std::min(len0, len1);
             if (pb[len] == cur[len]) {
@@ -227,14 +248,14 @@ struct TLzhStreamWriter::Impl {
                 }
             }
             if (pb[len] < cur[len]) {
-                *ptr1 = curMatch;
+                *ptr1 = static_cast<uint16_t>(match);
                 ptr1 = pair + 1;
-                curMatch = *ptr1;
+                delta = static_cast<uint16_t>(p16 - *ptr1);
                 len1 = len;
             } else {
-                *ptr0 = curMatch;
+                *ptr0 = static_cast<uint16_t>(match);
                 ptr0 = pair;
-                curMatch = *ptr0;
+                delta = static_cast<uint16_t>(p16 - *ptr0);
                 len0 = len;
             }
         }
@@ -362,60 +383,81 @@ struct TLzhStreamWriter::Impl {
         }
     }
 
-    // The reference parsers look ahead freely: they get the matches of every position
-    // of the chunk first.
-    void FindChunk(uint64_t start, uint64_t end)
+    // Inserts the positions start .. end - 1 into the tree and records their matches.
+    void FindBlock(Block& b, uint64_t start, uint64_t end)
     {
-        pairs.clear();
-        Pair found[kMaxMatch];
-        for (uint64_t p = start; p < end; ++p) {
-            first[p - start] = static_cast<uint32_t>(pairs.size());
-            int n = Find<true>(p, found);
-            pairs.insert(pairs.end(), found, found + n);
+        const size_t count = static_cast<size_t>(end - start);
+        if (b.firstRoom < count + 1) {
+            b.first.reset(new uint32_t[count + 1]);
+            b.firstRoom = count + 1;
         }
-        first[end - start] = static_cast<uint32_t>(pairs.size());
-    }
-
-    // Longest usable match at chunk offset k (clamped to the chunk end).
-    Item Longest(uint64_t start, size_t k, uint64_t end) const
-    {
-        uint32_t a = first[k], b = first[k + 1];
-        if (a == b) return {1, 0};
-        const Pair& p = pairs[b - 1];
-        int len = static_cast<int>(std::min<uint64_t>(p.len, end - (start + k)));
-        if (len < kMinMatch) {
-            // The clamp cut the longest one; an earlier pair may still fit.
-            for (uint32_t i = b - 1; i-- > a;) {
-                int l = static_cast<int>(std::min<uint64_t>(pairs[i].len, end - (start + k)));
-                if (l >= kMinMatch) return {static_cast<uint16_t>(l), static_cast<uint16_t>(pairs[i].dist - 1)};
+        if (b.pairRoom < kBlock + kMaxMatch) {
+            b.pairs.reset(new Pair[kBlock + kMaxMatch]);
+            b.pairRoom = kBlock + kMaxMatch;
+        }
+        uint32_t* first = b.first.get();
+        Pair* pairs = b.pairs.get();
+        size_t n = 0;
+        for (size_t k = 0; k < count; ++k) {
+            if (b.pairRoom - n < kMaxMatch) {
+                Pair* more = new Pair[2 * b.pairRoom];
+                std::memcpy(more, pairs, n * sizeof(Pair));
+                b.pairs.reset(pairs = more);
+                b.pairRoom *= 2;
             }
-            return {1, 0};
+            first[k] = static_cast<uint32_t>(n);
+            n += static_cast<size_t>(Find<true>(start + k, pairs + n));
         }
-        return {static_cast<uint16_t>(len), static_cast<uint16_t>(p.dist - 1)};
+        first[count] = static_cast<uint32_t>(n);
+        b.start = start;
+        b.end = end;
     }
 
-    void ParseGreedy(uint64_t start, uint64_t end)
+    // The matches of pos (in the current block or the one before), in increasing length.
+    int MatchesAt(uint64_t pos, const Pair*& fp) const
+    {
+        const Block& b = pos >= cur->start ? *cur : *prev;
+        size_t k = static_cast<size_t>(pos - b.start);
+        fp = b.pairs.get() + b.first[k];
+        return static_cast<int>(b.first[k + 1] - b.first[k]);
+    }
+
+    // Longest usable match at pos, clamped to end.
+    Item Longest(uint64_t pos, uint64_t end) const
+    {
+        const Pair* fp;
+        int n = MatchesAt(pos, fp);
+        for (int i = n; i-- > 0;) {
+            // The clamp may cut the longest one below the minimum; an earlier one may fit.
+            int len = static_cast<int>(std::min<uint64_t>(fp[i].len, end - pos));
+            if (len >= kMinMatch) return {static_cast<uint16_t>(len), static_cast<uint16_t>(fp[i].dist - 1)};
+        }
+        return {1, 0};
+    }
+
+    uint64_t ParseGreedy(uint64_t start, uint64_t end)
     {
         uint64_t pos = start;
         while (pos < end) {
-            Item it = Longest(start, static_cast<size_t>(pos - start), end);
+            Item it = Longest(pos, end);
             Queue(it);
             pos += it.Length;
         }
+        return pos;
     }
 
-    void ParseLazy(uint64_t start, uint64_t end)
+    size_t sinceRefresh = kSegment;
+    uint64_t ParseLazy(uint64_t start, uint64_t end)
     {
         uint64_t pos = start;
-        size_t sinceRefresh = kSegment;
         while (pos < end) {
             if (sinceRefresh >= 256) {
                 RefreshPrices();
                 sinceRefresh = 0;
             }
-            Item it = Longest(start, static_cast<size_t>(pos - start), end);
+            Item it = Longest(pos, end);
             if (it.Length >= kMinMatch && it.Length < kNiceLength && pos + 1 < end) {
-                Item next = Longest(start, static_cast<size_t>(pos + 1 - start), end);
+                Item next = Longest(pos + 1, end);
                 if (next.Length > it.Length) {
                     // Bits per byte covered: literal + next match against this match
                     // plus literals for the bytes the next one would cover beyond it.
@@ -429,31 +471,21 @@ struct TLzhStreamWriter::Impl {
             pos += it.Length;
             sinceRefresh += it.Length;
         }
-    }
-
-    // Positions inside a match taken at once: they enter the tree (later matches may
-    // start in them), but their own matches are not needed. Positions a lookahead has
-    // searched (all before carryEnd) are in the tree already.
-    void Skip(uint64_t from, uint64_t to)
-    {
-        for (uint64_t p = std::max(from, carryEnd); p < to; ++p) Find<false>(p, nullptr);
+        return pos;
     }
 
     // Shortest path, in bits, over literal and match steps, in segments of up to
     // kSegment positions; returns the position up to which items were queued (end, or
-    // an earlier one when a lookahead is carried to the next call). Matches are found
-    // as the scan reaches each position; at a match of kNiceLength or more the segment
-    // ends, the match is taken and the positions it covers are skipped by the finder.
+    // an earlier one when the last segment's lookahead reached end). At a match of
+    // kNiceLength or more the segment ends and the match is taken.
     //
     // A segment that runs to its limit is searched kLookahead positions beyond the
     // point it commits: only the path up to its last item boundary at or before
     // limit - kLookahead is queued, so the end of the search never forces a break that
-    // the data does not want. The matches of the positions past that boundary are kept
-    // (the finder can insert a position only once) and the next segment starts there,
-    // with refreshed prices.
+    // the data does not want. The next segment starts at that boundary, with refreshed
+    // prices.
     uint64_t ParseOptimal(uint64_t start, uint64_t end)
     {
-        Pair found[kMaxMatch];
         uint64_t s = start;
         price.resize(kSegment + 1);
         from.resize(kSegment + 1);
@@ -468,14 +500,8 @@ struct TLzhStreamWriter::Impl {
             }
             uint64_t limit = std::min<uint64_t>(s + kSegment, end);
             size_t span = static_cast<size_t>(limit - s);
-            // Only a segment longer than twice the carried stretch looks ahead (a short
-            // one, at a chunk end, commits all it has), so keepFrom below cannot wrap.
+            // A short segment (at a block end) commits all it has.
             const bool ahead = !(last && limit == end) && span > 2 * (kLookahead + kMaxMatch);
-            // Matches of positions from keepFrom on may be carried to the next segment;
-            // the commit point lies at most kMaxMatch - 1 before limit - kLookahead.
-            const size_t keepFrom = ahead ? span - kLookahead - kMaxMatch : span;
-            nextFirst.clear();
-            nextPairs.clear();
             // Prices are set to "unreached" a stretch ahead of the scan, so that a
             // segment cut short by a long match costs only what it used.
             price[0] = 0;
@@ -485,25 +511,12 @@ struct TLzhStreamWriter::Impl {
             for (size_t k = 0; k < span; ++k) {
                 uint64_t pos = s + k;
                 const Pair* fp;
-                int n;
-                if (pos < carryEnd) {
-                    // Searched by the previous segment's lookahead.
-                    size_t j = static_cast<size_t>(pos - carryStart);
-                    fp = carryPairs.data() + carryFirst[j];
-                    n = static_cast<int>(carryFirst[j + 1] - carryFirst[j]);
-                } else {
-                    n = Find<true>(pos, found);
-                    fp = found;
-                }
+                const int n = MatchesAt(pos, fp);
                 if (n > 0 && fp[n - 1].len >= kNiceLength && end - pos >= kNiceLength) {
                     int len = static_cast<int>(std::min<uint64_t>(fp[n - 1].len, end - pos));
                     nice = {static_cast<uint16_t>(len), static_cast<uint16_t>(fp[n - 1].dist - 1)};
                     stop = pos;
                     break;
-                }
-                if (k >= keepFrom) {
-                    nextFirst.push_back(static_cast<uint32_t>(nextPairs.size()));
-                    nextPairs.insert(nextPairs.end(), fp, fp + n);
                 }
                 if (k + kMaxMatch + 1 > filled) {
                     size_t to = std::min(span + 1, k + kMaxMatch + 1 + 256);
@@ -542,16 +555,7 @@ struct TLzhStreamWriter::Impl {
             const bool carry = ahead && stop == limit;
             if (carry) {
                 while (k > span - kLookahead) k -= from[k].Length;
-                // Carry the matches of positions s + k .. limit - 1.
-                nextFirst.push_back(static_cast<uint32_t>(nextPairs.size()));
-                size_t drop = k - keepFrom;
-                uint32_t base = nextFirst[drop];
-                carryFirst.assign(nextFirst.begin() + static_cast<std::ptrdiff_t>(drop), nextFirst.end());
-                for (uint32_t& f : carryFirst) f -= base;
-                carryPairs.assign(nextPairs.begin() + base, nextPairs.end());
-                carryStart = s + k;
-                carryEnd = limit;
-                stop = carryStart;
+                stop = s + k;
             }
             path.clear();
             while (k > 0) {
@@ -561,11 +565,10 @@ struct TLzhStreamWriter::Impl {
             }
             for (auto it = path.rbegin(); it != path.rend(); ++it) Queue(*it);
             s = stop;
-            // The lookahead reached the chunk end: the next chunk carries on from here.
+            // The lookahead reached the block end: the next block carries on from here.
             if (carry && limit == end) return s;
             if (nice.Length > 1) {
                 Queue(nice);
-                Skip(s + 1, s + nice.Length);
                 s += nice.Length;
             }
         }
@@ -701,6 +704,24 @@ struct TLzhStreamWriter::Impl {
     }
 
     // ----- the run ------------------------------------------------------------------
+    // The block of positions after `start` that the window can serve: up to kBlock
+    // positions, each with kMaxMatch bytes after it unless the input ends first.
+    uint64_t BlockEnd(uint64_t start) const
+    {
+        uint64_t limit = eof ? winEnd : winEnd - kMaxMatch;
+        return std::min<uint64_t>(start + kBlock, std::max(limit, start));
+    }
+
+    uint64_t Parse(uint64_t start, uint64_t end)
+    {
+        switch (opt.Parse) {
+        case lpGreedy: return ParseGreedy(start, end);
+        case lpLazy: return ParseLazy(start, end);
+        default: return ParseOptimal(start, end);
+        }
+    }
+
+    std::unique_ptr<TJobThread> worker;  // the finder's thread, from the second block on
     void Run()
     {
         son.assign(2 * kSlots, 0);
@@ -715,26 +736,35 @@ struct TLzhStreamWriter::Impl {
         for (uint64_t p = kImageBase; p < kDataBase; ++p) Find<false>(p, nullptr);
 
         uint64_t pos = kDataBase;
-        // The per-chunk match lists only serve the greedy and lazy parses.
-        if (opt.Parse != lpOptimal) first.resize(kWindowCapacity + 1);
+        int index = 0;
+        Block* block = &blocks[0];
+        // Input beyond the first window fill gets the finder's thread; it is started
+        // now so that it is running by the time the second block is due.
+        if (!eof && TJobThread::Worthwhile()) worker = std::make_unique<TJobThread>();
+        FindBlock(*block, kDataBase, BlockEnd(kDataBase));
+        cur = prev = block;
         for (;;) {
-            Slide(pos);
-            uint64_t end = eof ? winEnd : std::min<uint64_t>(pos + kChunk, winEnd - kMaxMatch);
-            if (end <= pos) break;
-            if (opt.Parse == lpOptimal) {
-                end = ParseOptimal(pos, end);
-            } else {
-                FindChunk(pos, end);
-                if (opt.Parse == lpGreedy)
-                    ParseGreedy(pos, end);
-                else
-                    ParseLazy(pos, end);
-            }
-            // Held items refer to window bytes; the next slide keeps kHistory bytes
-            // before `end`, which covers them (at most 3 x 60 bytes).
+            // Find the next block on the helper thread while this one is parsed.
+            Block* next = &blocks[(index + 1) % 3];
+            const uint64_t nextStart = block->end;
+            const uint64_t nextEnd = BlockEnd(nextStart);
+            const bool more = nextEnd > nextStart;
+            const bool parallel = more && worker && worker->Running();
+            if (parallel) worker->Start([this, next, nextStart, nextEnd] { FindBlock(*next, nextStart, nextEnd); });
+            // Should the parse throw, the worker's destructor waits for the finder.
+            pos = Parse(pos, block->end);
+            if (parallel)
+                worker->Wait();
+            else if (more)
+                FindBlock(*next, nextStart, nextEnd);
+            // Held items refer to window bytes; the slide keeps kKeep bytes before the
+            // next block, which covers them (at most 3 x 60 bytes before pos).
             FlushOut();
-            pos = end;
-            if (eof && pos == winEnd) break;
+            if (nextEnd <= nextStart) break;
+            prev = block;
+            cur = block = next;
+            ++index;
+            Slide(block->start);
         }
         Finish();
         Put(1, 1);  // end marker

@@ -23,9 +23,11 @@
 //     model (leaf depths, refreshed for every segment) and the exact offset code lengths.
 //     Each search looks 32 positions past the point where it commits its path, so
 //     segment ends do not force breaks; the next segment starts at that point.
-//     Matches are searched as the scan reaches each position. A match of the longest
-//     length, 60, is taken at once (it can hardly be beaten and it keeps runs fast);
-//     the positions it covers only enter the tree.
+//     A match of the longest length, 60, is taken at once (it can hardly be beaten).
+//   - The match search runs one block of 32 KiB positions ahead of the parse, on a
+//     helper thread when the machine has two processors or more: the tree is updated
+//     in input order either way, so the stream does not depend on the timing. The
+//     hooks are only ever called on the caller's thread.
 //   - End of stream: when the last item ends on a byte boundary the end marker is the
 //     byte 0x80, and a reader that has not yet seen the end of its input takes that 1 bit
 //     as the first step of a new symbol. If the root's second child is then a leaf, the

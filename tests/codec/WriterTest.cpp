@@ -60,14 +60,17 @@ std::string Repetitive(size_t n)
     return s;
 }
 
-// Random bytes with a 300-byte repeat (from 3000 bytes back) starting 26 bytes before
-// the writer's first 64 KiB parse chunk ends: the repeat's first positions are searched
-// in one chunk (too close to its end to be taken at once) and parsed in the next.
+// Random bytes with 300-byte repeats (from 3000 bytes back) starting 26 bytes before
+// 32 KiB and 64 KiB, where the writer's match-finding blocks end: a repeat's first
+// positions are searched in one block (too close to its end to be taken at once) and
+// parsed with the next.
 std::string RepeatAcrossChunkEnd()
 {
     std::string s = RandomBytes(200000, 5);
-    const size_t at = 65536 - 26;
-    s.replace(at, 300, s.substr(at - 3000, 300));
+    for (size_t end : {32768u, 65536u}) {
+        const size_t at = end - 26;
+        s.replace(at, 300, s.substr(at - 3000, 300));
+    }
     return s;
 }
 
