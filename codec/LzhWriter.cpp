@@ -32,7 +32,11 @@ constexpr uint64_t kDataBase = kImageBase + kHistory;
 constexpr uint32_t kWindow = kHistory;
 constexpr uint32_t kSlots = 2 * kHistory;
 static_assert((kSlots & (kSlots - 1)) == 0 && kSlots > kWindow);
-constexpr int kHashBits = 14;
+constexpr int kHashBits = 14;   // tree heads (four-byte hashes)
+constexpr int kHash3Bits = 14;  // chain heads (three-byte hashes)
+// Chain links followed for the nearest three-byte copy; collisions of the hash are
+// rare, so this is hardly ever reached.
+constexpr int kChainSteps = 64;
 // Tree nodes visited per search. Past 64 the matches found hardly change.
 constexpr int kCutValue = 64;
 
@@ -91,6 +95,8 @@ struct TLzhStreamWriter::Impl {
     // first-level cache (see Sweep for why they cannot be mistaken).
     std::vector<uint16_t> son;
     std::vector<uint32_t> head;
+    std::vector<uint16_t> chain3;  // per slot: the previous position of the same chain
+    std::vector<uint32_t> head3;
     uint64_t nextSweep = 0;
 
     // Matches of the positions of one block: pairs[first[k] .. first[k + 1]) for position
@@ -161,22 +167,31 @@ struct TLzhStreamWriter::Impl {
     }
 
     // ----- match finder -------------------------------------------------------------
-    static uint32_t Hash(const uint8_t* p)
+    // The first three bytes pick a chain, the first four a tree.
+    static uint32_t Hash3(const uint8_t* p)
     {
         uint32_t v = p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
+        return (v * 2654435761u) >> (32 - kHash3Bits);
+    }
+    static uint32_t Hash4(const uint8_t* p)
+    {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
         return (v * 2654435761u) >> (32 - kHashBits);
     }
 
     // Heads are never refreshed on their own, so every 2^30 positions those that have
     // left the window are pinned just outside it; 32-bit position differences then
-    // never wrap into the window. Tree links are only followed from nodes inside the
-    // window, and every link written at position p points at p - 4097 or later, so a
-    // followed link is never more than two windows old and its 16 bits cannot wrap.
+    // never wrap into the window. Tree and chain links are only followed from nodes
+    // inside the window, and every link written at position p points at p - 4097 or
+    // later, so a followed link is never more than two windows old and its 16 bits
+    // cannot wrap.
     void Sweep(uint64_t pos)
     {
         uint32_t p = static_cast<uint32_t>(pos);
-        for (uint32_t& h : head)
-            if (uint32_t(p - h) > kWindow) h = p - kWindow - 1;
+        for (auto* table : {&head, &head3})
+            for (uint32_t& h : *table)
+                if (uint32_t(p - h) > kWindow) h = p - kWindow - 1;
         nextSweep = pos + (1u << 30);
     }
 
@@ -219,12 +234,35 @@ struct TLzhStreamWriter::Impl {
         const uint32_t p32 = static_cast<uint32_t>(pos);
         const uint16_t p16 = static_cast<uint16_t>(pos);
         const uint16_t empty = static_cast<uint16_t>(p32 - kWindow - 1);
-        uint32_t h = Hash(cur);
+        int maxLen = kMinMatch - 1, n = 0;
+
+        // The nearest copy of the first three bytes, from the chain of their hash; the
+        // tree below holds only positions that agree in four.
+        {
+            uint32_t& h3 = head3[Hash3(cur)];
+            uint32_t delta = p32 - h3;
+            chain3[p32 & (kSlots - 1)] = delta - 1 < kWindow ? static_cast<uint16_t>(h3) : empty;
+            h3 = p32;
+            for (int steps = kChainSteps; delta - 1 < kWindow && steps > 0; --steps) {
+                const uint8_t* pb = cur - delta;
+                if (pb[0] == cur[0] && pb[1] == cur[1] && pb[2] == cur[2]) {
+                    maxLen = MatchLength(pb, cur, kMinMatch, lenLimit);
+                    if constexpr (Collect) found[n++] = {static_cast<uint8_t>(maxLen), static_cast<uint16_t>(delta)};
+                    break;
+                }
+                delta = static_cast<uint16_t>(p16 - chain3[(p32 - delta) & (kSlots - 1)]);
+            }
+        }
+        // A match of four or more needs four bytes here, and no later position can
+        // copy four from a position that has only three.
+        if (lenLimit < 4) return n;
+
+        uint32_t h = Hash4(cur);
         uint32_t delta = p32 - head[h];
         head[h] = p32;
         uint16_t* ptr0 = &son[2 * (p32 & (kSlots - 1)) + 1];
         uint16_t* ptr1 = &son[2 * (p32 & (kSlots - 1))];
-        int len0 = 0, len1 = 0, maxLen = kMinMatch - 1, cut = kCutValue, n = 0;
+        int len0 = 0, len1 = 0, cut = kCutValue;
         for (;;) {
             // delta - 1 wraps for delta == 0: one compare rejects 0 and > kWindow.
             if (cut-- == 0 || delta - 1 >= kWindow) {
@@ -240,11 +278,13 @@ struct TLzhStreamWriter::Impl {
                 if (len > maxLen) {
                     maxLen = len;
                     if constexpr (Collect) found[n++] = {static_cast<uint8_t>(len), static_cast<uint16_t>(delta)};
-                    if (len == lenLimit) {
-                        *ptr1 = pair[0];
-                        *ptr0 = pair[1];
-                        break;
-                    }
+                }
+                // An equal string (as far as a match can reach) takes the older one's
+                // place; the chain's match may have been that long already.
+                if (len == lenLimit) {
+                    *ptr1 = pair[0];
+                    *ptr0 = pair[1];
+                    break;
                 }
             }
             if (pb[len] < cur[len]) {
@@ -726,6 +766,8 @@ struct TLzhStreamWriter::Impl {
     {
         son.assign(2 * kSlots, 0);
         head.assign(size_t(1) << kHashBits, 0);
+        chain3.assign(kSlots, 0);
+        head3.assign(size_t(1) << kHash3Bits, 0);
         c.InitModel();
         win.reserve(kWindowCapacity);
         win.assign(kHistory, 0x20);

@@ -15,9 +15,10 @@
 //       std::string back   = LzhExpand(packed);   // == data
 //
 // How the writer chooses items:
-//   - Matches are found with a binary search tree over the last 4096 positions (plus the
-//     ring's initial 4036 spaces and 60 zeros, which the reader also sees), giving for
-//     every length the nearest offset.
+//   - Matches are found over the last 4096 positions (plus the ring's initial 4036
+//     spaces and 60 zeros, which the reader also sees), giving for every length the
+//     nearest offset: a hash chain finds the nearest copy of the first three bytes, and
+//     binary search trees of the positions that agree in four bytes the longer ones.
 //   - Parsing is optimal within segments of up to 4096 positions: a shortest-path search
 //     over literal and match steps priced with the CURRENT adaptive code lengths of the
 //     model (leaf depths, refreshed for every segment) and the exact offset code lengths.
