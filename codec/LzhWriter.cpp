@@ -782,7 +782,7 @@ struct TLzhStreamWriter::Impl {
         Block* block = &blocks[0];
         // Input beyond the first window fill gets the finder's thread; it is started
         // now so that it is running by the time the second block is due.
-        if (!eof && TJobThread::Worthwhile()) worker = std::make_unique<TJobThread>();
+        if (!eof && opt.HelperThread && TJobThread::Worthwhile()) worker = std::make_unique<TJobThread>();
         FindBlock(*block, kDataBase, BlockEnd(kDataBase));
         cur = prev = block;
         for (;;) {

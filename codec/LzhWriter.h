@@ -52,6 +52,8 @@ enum TLzhParse {
 
 struct TLzhWriterOptions {
     TLzhParse Parse = lpOptimal;
+    // False keeps the whole run on the caller's thread (the stream is the same).
+    bool HelperThread = true;
     // Only for tests: false turns the end-of-stream safeguard off, so that tests can show
     // the streams it prevents.
     bool GuardEnd = true;

@@ -87,7 +87,11 @@ TEST_P(WriterRoundTrip, ExpandsExactlyThroughAllBufferSizes)
     ASSERT_FALSE(data.empty());
     const std::string stream = LzhCompress(data);
     EXPECT_EQ(ExpandWith(stream, 32768, 32768), data);
-    // The writer's output does not depend on how its hooks are buffered or split.
+    // The writer's output does not depend on whether its match search ran on the
+    // helper thread, nor on how its hooks are buffered or split.
+    TLzhWriterOptions alone;
+    alone.HelperThread = false;
+    EXPECT_EQ(LzhCompress(data, alone), stream);
     for (uint16_t size : {uint16_t(16), uint16_t(4096)}) {
         TestCodec c;
         c.SetInputBufferSize(size);
