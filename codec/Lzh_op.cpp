@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "codec/LzhTables.h"
+#include "codec/LzhDecoder.h"
+#include "codec/LzhModel.h"
 #include "codec/LzhWriter.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Published.h"
@@ -15,7 +16,6 @@ REGISTER_CLASS(TCustomLZHCompressor);
 
 namespace {
 
-constexpr int kLeafBase = TCustomLZHCompressor::NodeCount;  // Child >= 627 marks a leaf
 constexpr uint16_t kMinBuffer = 16;
 constexpr uint16_t kMaxBuffer = 32768;
 constexpr uint16_t kDefaultBuffer = 1024;
@@ -60,18 +60,6 @@ void TCustomLZHCompressor::SetOutputBufferSize(uint16_t Value)
 
 void TCustomLZHCompressor::WriteBytes(const void* Buffer, uint16_t Count, uint16_t& Written)
 {
-    // The decoder's traffic: one byte that fits.
-    if (Count == 1 && OutputPos <= FOutputBufferSize) {
-        OutputBuffer[OutputPos - 1] = *static_cast<const uint8_t*>(Buffer);
-        ++OutputPos;
-        Written = 1;
-        return;
-    }
-    WriteBytesSlow(Buffer, Count, Written);
-}
-
-__attribute__((noinline)) void TCustomLZHCompressor::WriteBytesSlow(const void* Buffer, uint16_t Count, uint16_t& Written)
-{
     uint16_t ignored = 0;
     if (Count == 0) {
         WriteOutput(this, OutputBuffer, static_cast<uint16_t>(OutputPos - 1), ignored);
@@ -87,17 +75,6 @@ __attribute__((noinline)) void TCustomLZHCompressor::WriteBytesSlow(const void* 
 }
 
 void TCustomLZHCompressor::ReadBytes(void* Buffer, uint16_t Count, uint16_t& Got)
-{
-    if (Count == 1 && InputPos <= InputCount) {
-        *static_cast<uint8_t*>(Buffer) = InputBuffer[InputPos - 1];
-        ++InputPos;
-        Got = 1;
-        return;
-    }
-    ReadBytesSlow(Buffer, Count, Got);
-}
-
-__attribute__((noinline)) void TCustomLZHCompressor::ReadBytesSlow(void* Buffer, uint16_t Count, uint16_t& Got)
 {
     if (int(InputPos) + Count > int(InputCount) + 1) {
         uint16_t actual = 0;
@@ -127,171 +104,13 @@ __attribute__((noinline)) void TCustomLZHCompressor::ReadBytesSlow(void* Buffer,
 }
 
 // ---------------------------------------------------------------------------------
-// Bit reader.
-//
-//   ReadBitBuffer  [15 .............. 0]
-//                   ^next bit   ^ReadBitCount valid bits, the rest 0
-//
-// A byte is fetched only when fewer than 8 bits are held; a missing byte counts as
-// eight 0 bits and sets InputEnded for good.
+// Model (codec/LzhModel.h).
 
-void TCustomLZHCompressor::Refill()
-{
-    uint8_t x = 0;
-    uint16_t got = 0;
-    ReadBytes(&x, 1, got);
-    if (got != 1) {
-        x = 0;
-        InputEnded = true;
-    }
-    ReadBitBuffer = static_cast<uint16_t>(ReadBitBuffer | (x << (8 - ReadBitCount)));
-    ReadBitCount = static_cast<uint8_t>(ReadBitCount + 8);
-}
-
-uint16_t TCustomLZHCompressor::ReadBit()
-{
-    if (ReadBitCount < 8) Refill();
-    uint16_t bit = ReadBitBuffer >> 15;
-    ReadBitBuffer = static_cast<uint16_t>(ReadBitBuffer << 1);
-    --ReadBitCount;
-    return bit;
-}
-
-uint16_t TCustomLZHCompressor::ReadByte()
-{
-    if (ReadBitCount < 8) Refill();
-    uint16_t byte = ReadBitBuffer >> 8;
-    ReadBitBuffer = static_cast<uint16_t>(ReadBitBuffer << 8);
-    ReadBitCount = static_cast<uint8_t>(ReadBitCount - 8);
-    return byte;
-}
-
-// ---------------------------------------------------------------------------------
-// Adaptive model. Invariant: Freq[0..626] is non-decreasing; Freq[627] = 0xFFFF stops
-// the forward search; Parent[627 + s] is the position of symbol s's leaf.
-
-void TCustomLZHCompressor::InitModel()
-{
-    uint16_t* freq = Freq.get();
-    uint16_t* child = Child.get();
-    uint16_t* parent = Parent.get();
-    for (int s = 0; s < SymbolCount; ++s) {
-        freq[s] = 1;
-        child[s] = static_cast<uint16_t>(s + kLeafBase);
-        parent[s + kLeafBase] = static_cast<uint16_t>(s);
-    }
-    int i = 0;
-    for (int j = SymbolCount; j < NodeCount; ++j) {
-        freq[j] = static_cast<uint16_t>(freq[i] + freq[i + 1]);
-        child[j] = static_cast<uint16_t>(i);
-        parent[i] = parent[i + 1] = static_cast<uint16_t>(j);
-        i += 2;
-    }
-    freq[NodeCount] = 0xFFFF;
-    parent[RootNode] = 0;
-}
-
-void TCustomLZHCompressor::RebuildModel()
-{
-    uint16_t* freq = Freq.get();
-    uint16_t* child = Child.get();
-    uint16_t* parent = Parent.get();
-    int j = 0;
-    for (int i = 0; i < NodeCount; ++i) {
-        if (child[i] >= kLeafBase) {
-            freq[j] = static_cast<uint16_t>((freq[i] + 1) / 2);
-            child[j] = child[i];
-            ++j;
-        }
-    }
-    int i = 0;
-    for (j = SymbolCount; j < NodeCount; ++j) {
-        uint16_t f = static_cast<uint16_t>(freq[i] + freq[i + 1]);
-        int k = j - 1;
-        while (freq[k] > f) --k;
-        ++k;
-        size_t n = static_cast<size_t>(j - k);
-        std::memmove(freq + k + 1, freq + k, n * sizeof(uint16_t));
-        std::memmove(child + k + 1, child + k, n * sizeof(uint16_t));
-        freq[k] = f;
-        child[k] = static_cast<uint16_t>(i);
-        i += 2;
-    }
-    for (int p = 0; p < NodeCount; ++p) {
-        int k = child[p];
-        parent[k] = static_cast<uint16_t>(p);
-        if (k < kLeafBase) parent[k + 1] = static_cast<uint16_t>(p);
-    }
-}
-
+void TCustomLZHCompressor::InitModel() { TLzhModel(Freq.get(), Parent.get(), Child.get()).Init(); }
+void TCustomLZHCompressor::RebuildModel() { TLzhModel(Freq.get(), Parent.get(), Child.get()).Rebuild(); }
 void TCustomLZHCompressor::UpdateModel(int s)
 {
-    uint16_t* freq = Freq.get();
-    if (freq[RootNode] == FreqLimit) RebuildModel();
-    uint16_t* child = Child.get();
-    uint16_t* parent = Parent.get();
-    int c = parent[s + kLeafBase];
-    do {
-        uint16_t k = static_cast<uint16_t>(freq[c] + 1);
-        freq[c] = k;
-        if (freq[c + 1] < k) {
-            int l = c + 1;
-            while (freq[l + 1] < k) ++l;
-            freq[c] = freq[l];
-            freq[l] = k;
-            int i = child[c];
-            parent[i] = static_cast<uint16_t>(l);
-            if (i < kLeafBase) parent[i + 1] = static_cast<uint16_t>(l);
-            int j = child[l];
-            child[l] = static_cast<uint16_t>(i);
-            parent[j] = static_cast<uint16_t>(c);
-            if (j < kLeafBase) parent[j + 1] = static_cast<uint16_t>(c);
-            child[c] = static_cast<uint16_t>(j);
-            c = l;
-        }
-        c = parent[c];
-    } while (c != 0);
-}
-
-int TCustomLZHCompressor::DecodeSymbol()
-{
-    // ReadBit, with the bit buffer in locals between refills.
-    const uint16_t* child = Child.get();
-    int v = child[RootNode];
-    uint32_t buf = ReadBitBuffer;
-    int count = ReadBitCount;
-    while (v < kLeafBase) {
-        if (count < 8) {
-            ReadBitBuffer = static_cast<uint16_t>(buf);
-            ReadBitCount = static_cast<uint8_t>(count);
-            Refill();
-            buf = ReadBitBuffer;
-            count = ReadBitCount;
-        }
-        int bit = static_cast<int>(buf >> 15);
-        buf = (buf << 1) & 0xFFFF;
-        --count;
-        v = child[v + bit];
-        if (InputEnded && buf == 0) {
-            ReadBitBuffer = 0x8000;
-            ReadBitCount = static_cast<uint8_t>(count);
-            throw ECompress("");
-        }
-    }
-    ReadBitBuffer = static_cast<uint16_t>(buf);
-    ReadBitCount = static_cast<uint8_t>(count);
-    int s = v - kLeafBase;
-    UpdateModel(s);
-    return s;
-}
-
-int TCustomLZHCompressor::DecodeOffset()
-{
-    uint16_t b = ReadByte();
-    int u = LzhOffset.upper[b];
-    int n = LzhOffset.bits[b] - 2;
-    for (int i = 0; i < n; ++i) b = static_cast<uint16_t>(2 * b + ReadBit());
-    return (u << 6) | (b & 0x3F);
+    TLzhModel(Freq.get(), Parent.get(), Child.get()).Update(static_cast<size_t>(s));
 }
 
 // ---------------------------------------------------------------------------------
@@ -317,35 +136,6 @@ void TCustomLZHCompressor::ResetState()
     std::memset(Freq.get(), 0, (NodeCount + 1) * sizeof(uint16_t));
     std::memset(Parent.get(), 0, (NodeCount + SymbolCount) * sizeof(uint16_t));
     std::memset(Child.get(), 0, NodeCount * sizeof(uint16_t));
-}
-
-void TCustomLZHCompressor::DecodeLoop()
-{
-    InitModel();
-    uint8_t* ring = RingBuffer.get();
-    std::memset(ring, 0x20, RingStart);
-    int r = RingStart;
-    uint16_t written = 0;
-    for (;;) {
-        int s = DecodeSymbol();
-        if (s < 256) {
-            uint8_t x = static_cast<uint8_t>(s);
-            WriteBytes(&x, 1, written);
-            ring[r] = x;
-            r = (r + 1) & (RingSize - 1);
-        } else {
-            int d = DecodeOffset();
-            int p = (r - d - 1) & (RingSize - 1);
-            int len = s - 253;
-            for (int k = 0; k < len; ++k) {
-                uint8_t x = ring[(p + k) & (RingSize - 1)];
-                WriteBytes(&x, 1, written);
-                ring[r] = x;
-                r = (r + 1) & (RingSize - 1);
-            }
-        }
-        if (InputEnded && ReadBitBuffer == 0x8000) break;
-    }
 }
 
 namespace {
@@ -408,9 +198,10 @@ void TCustomLZHCompressor::Expand()
     OutputBuffer = new uint8_t[FOutputBufferSize];
     ResetState();
     try {
-        DecodeLoop();
+        if (!decodeSpace_) decodeSpace_.reset(new uint8_t[TLzhDecoder::SpaceBytes]);
+        TLzhDecoder(*this, decodeSpace_.get()).Run();
     } catch (...) {
-        // The end signal and whatever a hook threw both end the stream here.
+        // Whatever the hooks threw ends the stream here, as the end of the stream does.
     }
     uint16_t ignored = 0;
     WriteOutput(this, OutputBuffer, static_cast<uint16_t>(OutputPos - 1), ignored);

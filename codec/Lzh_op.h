@@ -15,8 +15,9 @@
 // rebuild it (weights halved) when the root weight reaches 0x8000. The dictionary is a
 // 4096-byte ring that starts as 4036 spaces followed by zeros, writing from index 4036.
 //
-// The component moves bytes one at a time through ReadBytes and WriteBytes, which hand
-// whole buffers to the ReadInput and WriteOutput hooks.
+// Bytes move through ReadBytes and WriteBytes, which hand whole buffers to the
+// ReadInput and WriteOutput hooks. The model lives in LzhModel.h, the reader in
+// LzhDecoder.h, the writer in LzhWriter.h.
 //
 // Two operations:
 //   Expand   decodes one stream from ReadInput to WriteOutput. Everything a hook throws
@@ -33,9 +34,10 @@
 
 #include "platform/classes/Component.h"
 
-// The decoder's end-of-stream signal; carries an empty message and never leaves Expand.
 struct TLzhWriterOptions;
 
+// The codec's own failure: a stream that cannot be written (see LzhWriter.h). Expand
+// reports nothing; the end of a stream is its normal end.
 class ECompress : public Exception {
 public:
     using Exception::Exception;
@@ -117,16 +119,12 @@ protected:
     // ReadInput is asked only when the held bytes do not cover the request.
     virtual void ReadBytes(void* Buffer, uint16_t Count, uint16_t& Got);
 
-    // Model and bit reader (see the format above).
-    void Refill();  // takes one input byte (or eight 0 bits when none comes)
-    uint16_t ReadBit();
-    uint16_t ReadByte();
+    // The adaptive model on Freq, Parent and Child (codec/LzhModel.h).
     void InitModel();
     void UpdateModel(int s);
     void RebuildModel();
-    int DecodeSymbol();
-    int DecodeOffset();
 
+    // The reader's 16-bit bit buffer as of the end of the last Expand.
     uint16_t ReadBitBuffer = 0;  // unread bits, next in bit 15, low bits 0
     uint8_t ReadBitCount = 0;    // valid bits in ReadBitBuffer, <= 15
     uint8_t WriteBitCount = 0;   // writer: pending bits in WriteBitBuffer
@@ -158,13 +156,12 @@ protected:
     static constexpr int SearchRootEntries = RingSize + 1 + 256;     // 4353
 
 private:
-    // The general paths of WriteBytes/ReadBytes, kept out of line so that the one-byte
-    // fast paths stay small.
-    void WriteBytesSlow(const void* Buffer, uint16_t Count, uint16_t& Written);
-    void ReadBytesSlow(void* Buffer, uint16_t Count, uint16_t& Got);
     void ResetState();
-    void DecodeLoop();
     friend class TLzhStreamWriter;
+    friend class TLzhDecoder;
+
+    // The reader's input at hand and output window, from the first Expand on.
+    std::unique_ptr<uint8_t[]> decodeSpace_;
 
     int64_t lastIn_ = 0;
     int64_t lastOut_ = 0;
