@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/classes/Published.h"
 #include "platform/graphics/BmpFile.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/PngFile.h"
@@ -31,6 +32,38 @@ void WriteHost(const std::string& path, const std::vector<uint8_t>& bytes)
 }
 
 }  // namespace
+
+PUBLISHED_PROPERTIES(TBitmap, TPersistent)
+{
+    PUBLISH_BINARY(Data);
+}
+
+std::string TBitmap::Data() const
+{
+    if (Empty()) return {};
+    std::vector<uint8_t> file = WriteBmp(*this);
+    std::string out(4, '\0');
+    uint32_t n = uint32_t(file.size());
+    for (int i = 0; i < 4; ++i) out[size_t(i)] = char(n >> (8 * i));
+    out.append(file.begin(), file.end());
+    return out;
+}
+
+void TBitmap::SetData(const std::string& Data)
+{
+    if (Data.empty()) {
+        SetSize(0, 0);
+        monochrome_ = false;
+        return;
+    }
+    if (Data.size() < 4) throw EInvalidGraphic("Bitmap image is not valid: size truncated");
+    uint32_t n = 0;
+    for (int i = 0; i < 4; ++i) n |= uint32_t(uint8_t(Data[size_t(i)])) << (8 * i);
+    if (n > Data.size() - 4) throw EInvalidGraphic("Bitmap image is not valid: data truncated");
+    TBitmap b;
+    ReadBmp(reinterpret_cast<const uint8_t*>(Data.data()) + 4, n, b);
+    TakeImage(b);
+}
 
 TBitmap::TBitmap() : canvas_(std::make_unique<TCanvas>(this)) {}
 

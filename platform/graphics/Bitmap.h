@@ -95,6 +95,12 @@ public:
     void SavePngToStream(TStream& Stream) const;
     void SavePngToHostFile(const std::string& hostPath) const;
 
+    // The bytes stored forms keep for a bitmap property ("Glyph.Data"): a u32 size and
+    // that many bytes of a BMP file; empty for an empty bitmap. SetData raises
+    // EInvalidGraphic and leaves the bitmap unchanged on bad data; empty data empties it.
+    std::string Data() const;
+    void SetData(const std::string& Data);
+
 private:
     int32_t width_ = 0;
     int32_t height_ = 0;

@@ -147,6 +147,14 @@ public:
     ~TCanvas() override;
     std::string ClassName() const override { return "TCanvas"; }
     TBitmap* Bitmap() const { return bitmap_; }
+    // Points the canvas at another bitmap (a control's canvas follows the surface of the
+    // window it is painted on). The clip is lifted; font, brush, pen, origin and copy
+    // mode stay. `bitmap` must outlive its use here.
+    void SetBitmap(TBitmap* bitmap)
+    {
+        bitmap_ = bitmap;
+        clipSet_ = false;
+    }
 
     // Owned drawing objects; the setters copy the given object's contents.
     TFont* Font() const { return font_.get(); }

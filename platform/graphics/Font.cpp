@@ -2,6 +2,50 @@
 
 #include <cstdlib>
 
+#include "platform/classes/Published.h"
+
+namespace {
+
+const TIdentTable FontStyleIdents = {
+    {fsBold, "fsBold"}, {fsItalic, "fsItalic"}, {fsUnderline, "fsUnderline"}, {fsStrikeOut, "fsStrikeOut"}};
+const TIdentTable PitchIdents = {{0, "fpDefault"}, {1, "fpVariable"}, {2, "fpFixed"}};
+
+// Character sets by the names stored forms use.
+const bool charsetNames = [] {
+    static const TIdentTable names = {
+        {0, "ANSI_CHARSET"},      {1, "DEFAULT_CHARSET"},     {2, "SYMBOL_CHARSET"},
+        {77, "MAC_CHARSET"},      {128, "SHIFTJIS_CHARSET"},  {129, "HANGEUL_CHARSET"},
+        {134, "GB2312_CHARSET"},  {136, "CHINESEBIG5_CHARSET"}, {161, "GREEK_CHARSET"},
+        {162, "TURKISH_CHARSET"}, {177, "HEBREW_CHARSET"},    {178, "ARABIC_CHARSET"},
+        {186, "BALTIC_CHARSET"},  {204, "RUSSIAN_CHARSET"},   {222, "THAI_CHARSET"},
+        {238, "EASTEUROPE_CHARSET"}, {255, "OEM_CHARSET"}};
+    TIdentMap map;
+    map.ToValue = [](const std::string& ident, int32_t& v) { return IdentToValue(names, ident, v); };
+    map.ToIdent = [](int32_t v, std::string& ident) {
+        const char* n = ValueToIdent(names, v);
+        if (!n) return false;
+        ident = n;
+        return true;
+    };
+    RegisterIdentMap("TFontCharset", std::move(map));
+    return true;
+}();
+
+}  // namespace
+
+// Stored as forms store fonts: every value, in this order (Size is derived from Height).
+PUBLISHED_PROPERTIES(TFont, TPersistent)
+{
+    P.IdentInt("Charset", "TFontCharset", PALLIMER_GETTER(Charset), &TFont::SetCharset);
+    PUBLISH_COLOR(Color);
+    PUBLISH_INT(Height);
+    P.String("Name", PALLIMER_GETTER(Name), &TFont::SetName);
+    P.Enum("Pitch", PALLIMER_GETTER(Pitch), &TFont::SetPitch, PitchIdents).Default(0);
+    P.Int("Size", PALLIMER_GETTER(Size), &TFont::SetSize).Stored([](const TPersistent&) { return false; });
+    P.Set("Style", [](const TFont& f) { return f.Style().Bits(); },
+          [](TFont& f, uint8_t v) { f.SetStyle(TFontStyles::FromBits(v)); }, FontStyleIdents);
+}
+
 int32_t MulDiv(int32_t a, int32_t b, int32_t c)
 {
     if (c == 0) return -1;
@@ -48,6 +92,20 @@ void TFont::SetColor(TColor v)
     Changed();
 }
 
+void TFont::SetCharset(uint8_t v)
+{
+    if (v == charset_) return;
+    charset_ = v;
+    Changed();
+}
+
+void TFont::SetPitch(uint8_t v)
+{
+    if (v == pitch_) return;
+    pitch_ = v;
+    Changed();
+}
+
 void TFont::Assign(const TPersistent* Source)
 {
     if (auto* f = dynamic_cast<const TFont*>(Source)) {
@@ -56,6 +114,8 @@ void TFont::Assign(const TPersistent* Source)
         height_ = f->height_;
         style_ = f->style_;
         color_ = f->color_;
+        charset_ = f->charset_;
+        pitch_ = f->pitch_;
         face_ = f->face_;
         Changed();
         return;

@@ -59,6 +59,12 @@ public:
     void SetStyle(TFontStyles v);
     TColor Color() const { return color_; }
     void SetColor(TColor v);
+    // Kept for stored forms; text is always drawn as Windows-1252.
+    uint8_t Charset() const { return charset_; }
+    void SetCharset(uint8_t v);
+    // TFontPitch: fpDefault, fpVariable, fpFixed; kept, not used for the face choice.
+    uint8_t Pitch() const { return pitch_; }
+    void SetPitch(uint8_t v);
 
     // Copies name, height, style and colour from another TFont, then notifies once.
     void Assign(const TPersistent* Source) override;
@@ -77,5 +83,7 @@ private:
     int32_t height_ = -11;
     TFontStyles style_;
     TColor color_ = clWindowText;
+    uint8_t charset_ = 1;  // DEFAULT_CHARSET
+    uint8_t pitch_ = 0;    // fpDefault
     mutable std::shared_ptr<TFontFace> face_;
 };

@@ -79,7 +79,29 @@ DWORD GetTempPathA(DWORD nBufferLength, char* lpBuffer)
     return CopyOut(IncludeTrailingBackslash(Machine::TempDir()), lpBuffer, nBufferLength);
 }
 
-void Sleep(DWORD dwMilliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds)); }
+namespace {
+TSleepHook& SleepHook()
+{
+    static TSleepHook hook;
+    return hook;
+}
+}  // namespace
+
+TSleepHook SetSleepHook(TSleepHook Hook)
+{
+    TSleepHook old = std::move(SleepHook());
+    SleepHook() = std::move(Hook);
+    return old;
+}
+
+void Sleep(DWORD dwMilliseconds)
+{
+    if (const TSleepHook& hook = SleepHook()) {
+        hook(dwMilliseconds);
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds));
+}
 
 int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, const char* lpMultiByteStr, int cbMultiByte,
                         WCHAR* lpWideCharStr, int cchWideChar)

@@ -3,6 +3,7 @@
 
 #include "platform/rtl/StrUtils.h"
 
+#include <functional>
 #include <string>
 
 #include "platform/win/WinTypes.h"
@@ -18,6 +19,10 @@ UINT GetSystemDirectoryA(char* lpBuffer, UINT uSize);
 DWORD GetTempPathA(DWORD nBufferLength, char* lpBuffer);
 
 void Sleep(DWORD dwMilliseconds);
+// Test hook: while set, Sleep calls it instead of sleeping (tests pass time without
+// waiting for it). Returns the previous hook; an empty function restores real sleeping.
+using TSleepHook = std::function<void(DWORD Milliseconds)>;
+TSleepHook SetSleepHook(TSleepHook Hook);
 
 // Show commands.
 constexpr UINT SW_HIDE = 0;
