@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/rtl/FileName.h"
+#include "platform/win/FileChangeHook.h"
 #include "platform/win/Files.h"
 #include "platform/win/Machine.h"
 #include "platform/win/ShellLinkFile.h"
@@ -269,6 +270,7 @@ HRESULT ShellLink::Save(LPCOLESTR name, BOOL fRemember)
     if (hr == S_OK) {
         if (fRemember) curFile_ = file;
         dirty_ = false;
+        NotifyFileChange(FileChange::Created, file);
     }
     return hr;
 }

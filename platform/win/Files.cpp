@@ -16,6 +16,7 @@
 
 #include "platform/rtl/FileName.h"
 #include "platform/rtl/StrUtils.h"
+#include "platform/win/FileChangeHook.h"
 #include "platform/win/Machine.h"
 
 namespace {
@@ -451,13 +452,16 @@ BOOL DeleteFileA(const std::string& FileName)
 {
     std::string host;
     if (!Map(FileName, host)) return FALSE_;
-    std::lock_guard<std::mutex> lock(g_mutex);
-    struct stat st;
-    if (::lstat(host.c_str(), &st) != 0) return Fail(MissingError(host));
-    if (S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
-    if (!S_ISLNK(st.st_mode) && HostReadOnly(st)) return Fail(ERROR_ACCESS_DENIED);
-    if (IsOpenWithoutDeleteShare(st)) return Fail(ERROR_SHARING_VIOLATION);
-    if (::unlink(host.c_str()) != 0) return FailErrno();
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        struct stat st;
+        if (::lstat(host.c_str(), &st) != 0) return Fail(MissingError(host));
+        if (S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+        if (!S_ISLNK(st.st_mode) && HostReadOnly(st)) return Fail(ERROR_ACCESS_DENIED);
+        if (IsOpenWithoutDeleteShare(st)) return Fail(ERROR_SHARING_VIOLATION);
+        if (::unlink(host.c_str()) != 0) return FailErrno();
+    }
+    NotifyFileChange(FileChange::Deleted, FileName);
     return TRUE_;
 }
 
@@ -465,17 +469,20 @@ BOOL MoveFileA(const std::string& Existing, const std::string& New)
 {
     std::string from, to;
     if (!Map(Existing, from) || !Map(New, to)) return FALSE_;
-    std::lock_guard<std::mutex> lock(g_mutex);
-    struct stat st;
-    if (::lstat(from.c_str(), &st) != 0) return Fail(MissingError(from));
-    if (IsOpenWithoutDeleteShare(st)) return Fail(ERROR_SHARING_VIOLATION);
-    struct stat tst;
-    if (::lstat(to.c_str(), &tst) == 0 && !(tst.st_dev == st.st_dev && tst.st_ino == st.st_ino))
-        return Fail(ERROR_ALREADY_EXISTS);
-    if (::rename(from.c_str(), to.c_str()) != 0) {
-        if (errno == ENOENT) return Fail(ERROR_PATH_NOT_FOUND);
-        return FailErrno();
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        struct stat st;
+        if (::lstat(from.c_str(), &st) != 0) return Fail(MissingError(from));
+        if (IsOpenWithoutDeleteShare(st)) return Fail(ERROR_SHARING_VIOLATION);
+        struct stat tst;
+        if (::lstat(to.c_str(), &tst) == 0 && !(tst.st_dev == st.st_dev && tst.st_ino == st.st_ino))
+            return Fail(ERROR_ALREADY_EXISTS);
+        if (::rename(from.c_str(), to.c_str()) != 0) {
+            if (errno == ENOENT) return Fail(ERROR_PATH_NOT_FOUND);
+            return FailErrno();
+        }
     }
+    NotifyFileChange(FileChange::Renamed, Existing, New);
     return TRUE_;
 }
 
