@@ -4,6 +4,7 @@
 
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Published.h"
+#include "platform/vcl/PublishControl.h"
 #include "platform/vcl/DrawUtils.h"
 #include "platform/vcl/WidgetSet.h"
 
@@ -20,16 +21,21 @@ const TIdentTable KindIdents = {{bkCustom, "bkCustom"}, {bkOK, "bkOK"},         
 
 PUBLISHED_PROPERTIES(TSpeedButton, TGraphicControl)
 {
+    PublishInherited(P, {"Align"});
     PUBLISH_BOOL(AllowAllUp, false);
     PUBLISH_INT(GroupIndex, 0);
     PUBLISH_BOOL(Down, false);
     P.String("Caption", PALLIMER_GETTER(Caption), &TSpeedButton::SetCaption);
+    PublishInherited(P, {"Enabled"});
     PUBLISH_BOOL(Flat, false);
+    PublishInherited(P, {"Font"});
     P.Object("Glyph", [](const TSpeedButton& b) { return b.Glyph(); });
     P.Enum("Layout", PALLIMER_GETTER(Layout), &TSpeedButton::SetLayout, LayoutIdents).Default(blGlyphLeft);
     PUBLISH_INT(Margin, -1);
     PUBLISH_INT(NumGlyphs, 1);
+    PublishInherited(P, {"ParentFont", "ParentShowHint", "ShowHint"});
     PUBLISH_INT(Spacing, 4);
+    PublishInherited(P, {"Visible", "OnClick", "OnDblClick", "OnMouseDown", "OnMouseMove", "OnMouseUp"});
 }
 
 PUBLISHED_PROPERTIES(TBitBtn, TButton)

@@ -4,14 +4,20 @@
 
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Published.h"
+#include "platform/vcl/PublishControl.h"
 #include "platform/vcl/DrawUtils.h"
 
 PUBLISHED_PROPERTIES(TProgressBar, TCustomControl)
 {
-    PUBLISH_INT(Min, 0);
+    PublishInherited(P, {"Align", "Enabled", "Hint"});
     PUBLISH_INT(Max, 100);
+    PUBLISH_INT(Min, 0);
+    PublishInherited(P, {"ParentShowHint", "PopupMenu"});
     PUBLISH_INT(Position, 0);
+    PublishInherited(P, {"ShowHint"});
     PUBLISH_INT(Step, 10);
+    PublishInherited(P, {"TabOrder", "TabStop", "Visible", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnEnter", "OnExit",
+                         "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDrag"});
 }
 
 REGISTER_CLASS(TProgressBar);

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "platform/classes/Published.h"
+#include "platform/vcl/PublishControl.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/WidgetSet.h"
 
@@ -25,10 +26,6 @@ void HandleControlException(const std::exception& E)
 }
 
 namespace {
-
-const TIdentTable AlignIdents = {{alNone, "alNone"},   {alTop, "alTop"},     {alBottom, "alBottom"},
-                                 {alLeft, "alLeft"},   {alRight, "alRight"}, {alClient, "alClient"}};
-const TIdentTable DragModeIdents = {{dmManual, "dmManual"}, {dmAutomatic, "dmAutomatic"}};
 
 const bool cursorNames = [] {
     static const TIdentTable names = {
@@ -76,57 +73,24 @@ TRect Union(const TRect& a, const TRect& b)
 
 }  // namespace
 
-// Every control stores its bounds; the Width/Height pair is written after Left/Top, as
-// forms store them.
+const TIdentTable AlignIdents = {{alNone, "alNone"},   {alTop, "alTop"},     {alBottom, "alBottom"},
+                                 {alLeft, "alLeft"},   {alRight, "alRight"}, {alClient, "alClient"}};
+const TIdentTable DragModeIdents = {{dmManual, "dmManual"}, {dmAutomatic, "dmAutomatic"}};
+
+// Every control stores its bounds; the other properties are published by each class
+// that has them (PublishControl.h).
 PUBLISHED_PROPERTIES(TControl, TComponent)
 {
     P.Int("Left", PALLIMER_GETTER(Left), &TControl::SetLeft);
     P.Int("Top", PALLIMER_GETTER(Top), &TControl::SetTop);
     P.Int("Width", PALLIMER_GETTER(Width), &TControl::SetWidth);
     P.Int("Height", PALLIMER_GETTER(Height), &TControl::SetHeight);
-    P.Enum("Align", PALLIMER_GETTER(Align), &TControl::SetAlign, AlignIdents).Default(alNone);
-    P.String("Caption", PALLIMER_GETTER(Caption), &TControl::SetCaption).Stored([](const TPersistent&) {
-        return false;  // published again by the classes that have a caption
-    });
-    P.Color("Color", PALLIMER_GETTER(Color), &TControl::SetColor).Stored([](const TPersistent& o) {
-        return !static_cast<const TControl&>(o).ParentColor();
-    });
-    P.Enum("DragMode", PALLIMER_GETTER(DragMode), &TControl::SetDragMode, DragModeIdents).Default(dmManual);
-    P.IdentInt("DragCursor", "TCursor", PALLIMER_GETTER(DragCursor), &TControl::SetDragCursor).Default(crDrag);
-    P.IdentInt("Cursor", "TCursor", PALLIMER_GETTER(Cursor), &TControl::SetCursor).Default(crDefault);
-    PUBLISH_BOOL(Enabled, true);
-    P.Object("Font", [](const TControl& c) { return c.Font(); }).Stored([](const TPersistent& o) {
-        return !static_cast<const TControl&>(o).ParentFont();
-    });
-    PUBLISH_BOOL(ParentColor);
-    PUBLISH_BOOL(ParentFont, true);
-    PUBLISH_BOOL(ParentShowHint, true);
-    PUBLISH_STRING(Hint, "");
-    P.Component("PopupMenu", PALLIMER_GETTER(PopupMenu), &TControl::SetPopupMenu);
-    P.Bool("ShowHint", PALLIMER_GETTER(ShowHint), &TControl::SetShowHint).Stored([](const TPersistent& o) {
-        return !static_cast<const TControl&>(o).ParentShowHint();
-    });
-    PUBLISH_BOOL(Visible, true);
-    PUBLISH_EVENT(OnClick);
-    PUBLISH_EVENT(OnDblClick);
-    PUBLISH_EVENT(OnDragDrop);
-    PUBLISH_EVENT(OnDragOver);
-    PUBLISH_EVENT(OnEndDrag);
-    PUBLISH_EVENT(OnMouseDown);
-    PUBLISH_EVENT(OnMouseMove);
-    PUBLISH_EVENT(OnMouseUp);
-    PUBLISH_EVENT(OnStartDrag);
 }
 
-PUBLISHED_PROPERTIES(TWinControl, TControl)
-{
-    PUBLISH_INT(TabOrder, -1);
-    PUBLISH_BOOL(TabStop, false);
-    PUBLISH_EVENT(OnEnter);
-    PUBLISH_EVENT(OnExit);
-    PUBLISH_EVENT(OnKeyDown);
-    PUBLISH_EVENT(OnKeyPress);
-}
+// The intermediate classes publish nothing of their own but keep the chain whole.
+PUBLISHED_PROPERTIES(TGraphicControl, TControl) {}
+PUBLISHED_PROPERTIES(TWinControl, TControl) {}
+PUBLISHED_PROPERTIES(TCustomControl, TWinControl) {}
 
 // ------------------------------------------------------------------ TControl
 

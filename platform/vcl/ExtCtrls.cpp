@@ -4,6 +4,7 @@
 
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Published.h"
+#include "platform/vcl/PublishControl.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/vcl/DrawUtils.h"
 #include "platform/vcl/WidgetSet.h"
@@ -28,12 +29,16 @@ constexpr int kClientEdge = 2;
 
 PUBLISHED_PROPERTIES(TBevel, TGraphicControl)
 {
+    PublishInherited(P, {"Align", "ParentShowHint"});
     P.Enum("Shape", PALLIMER_GETTER(Shape), &TBevel::SetShape, BevelShapeIdents).Default(bsBox);
+    PublishInherited(P, {"ShowHint"});
     P.Enum("Style", PALLIMER_GETTER(Style), &TBevel::SetStyle, BevelStyleIdents).Default(bsLowered);
+    PublishInherited(P, {"Visible"});
 }
 
 PUBLISHED_PROPERTIES(TPanel, TCustomControl)
 {
+    PublishInherited(P, {"Align"});
     P.Enum("Alignment", PALLIMER_GETTER(Alignment), &TPanel::SetAlignment, AlignmentIdents).Default(taCenter);
     P.Enum("BevelInner", PALLIMER_GETTER(BevelInner), &TPanel::SetBevelInner, BevelCutIdents).Default(bvNone);
     P.Enum("BevelOuter", PALLIMER_GETTER(BevelOuter), &TPanel::SetBevelOuter, BevelCutIdents).Default(bvRaised);
@@ -42,20 +47,29 @@ PUBLISHED_PROPERTIES(TPanel, TCustomControl)
     P.Enum("BorderStyle", PALLIMER_GETTER(BorderStyle), &TPanel::SetBorderStyle, PanelBorderIdents).Default(bsNone);
     P.String("Caption", PALLIMER_GETTER(Caption), &TPanel::SetCaption);
     P.Color("Color", PALLIMER_GETTER(Color), &TPanel::SetColor).Default(clBtnFace);
+    PublishInherited(P, {"DragCursor", "DragMode", "Enabled", "Font", "ParentColor", "ParentFont", "ParentShowHint",
+                         "PopupMenu", "ShowHint", "TabOrder", "TabStop", "Visible", "OnClick", "OnDblClick",
+                         "OnDragDrop", "OnDragOver", "OnEndDrag", "OnEnter", "OnExit", "OnMouseDown", "OnMouseMove",
+                         "OnMouseUp", "OnStartDrag"});
 }
 
 PUBLISHED_PROPERTIES(TImage, TGraphicControl)
 {
+    PublishInherited(P, {"Align"});
     PUBLISH_BOOL(AutoSize, false);
     PUBLISH_BOOL(Center, false);
+    PublishInherited(P, {"DragCursor", "DragMode", "Enabled", "ParentShowHint"});
     P.Object("Picture", [](const TImage& i) { return i.Picture(); });
+    PublishInherited(P, {"PopupMenu", "ShowHint"});
     PUBLISH_BOOL(Stretch, false);
     PUBLISH_BOOL(Transparent, false);
+    PublishInherited(P, {"Visible", PALLIMER_MOUSE_EVENTS});
 }
 
 PUBLISHED_PROPERTIES(TPage, TCustomControl)
 {
     P.String("Caption", PALLIMER_GETTER(Caption), &TPage::SetCaption);
+    PublishInherited(P, {"TabOrder", "Visible"});
 }
 
 PUBLISHED_PROPERTIES(TNotebook, TCustomControl)
@@ -63,8 +77,13 @@ PUBLISHED_PROPERTIES(TNotebook, TCustomControl)
     P.String("ActivePage", PALLIMER_GETTER(ActivePage), &TNotebook::SetActivePage).Stored([](const TPersistent&) {
         return false;
     });
+    PublishInherited(P, {"Align", "Color", "DragCursor", "DragMode", "Font", "Enabled"});
     PUBLISH_INT(PageIndex, 0);
+    PublishInherited(P, {"ParentColor", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder", "TabStop",
+                         "Visible", "OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnEnter",
+                         "OnExit", "OnMouseDown", "OnMouseMove", "OnMouseUp"});
     PUBLISH_EVENT(OnPageChanged);
+    PublishInherited(P, {"OnStartDrag"});
 }
 
 PUBLISHED_PROPERTIES(TTimer, TComponent)

@@ -5,6 +5,7 @@
 
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Published.h"
+#include "platform/vcl/PublishControl.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/vcl/DrawUtils.h"
 #include "platform/vcl/WidgetSet.h"
@@ -120,20 +121,31 @@ std::string MinimizeName(const std::string& FileName, const TCanvas& Canvas, int
 
 PUBLISHED_PROPERTIES(TDriveComboBox, TWinControl)
 {
-    P.Component("DirList", PALLIMER_GETTER(DirList), &TDriveComboBox::SetDirList);
     P.Color("Color", PALLIMER_GETTER(Color), &TDriveComboBox::SetColor).Default(clWindow);
-    P.Enum("TextCase", PALLIMER_GETTER(TextCase), &TDriveComboBox::SetTextCase, TextCaseIdents).Default(tcLowerCase);
+    P.Component("DirList", PALLIMER_GETTER(DirList), &TDriveComboBox::SetDirList);
+    PublishInherited(P, {"DragMode", "DragCursor", "Enabled", "Font", "ParentColor", "ParentFont", "ParentShowHint",
+                         "PopupMenu", "ShowHint", "TabOrder"});
     PUBLISH_BOOL(TabStop, true);
+    P.Enum("TextCase", PALLIMER_GETTER(TextCase), &TDriveComboBox::SetTextCase, TextCaseIdents).Default(tcLowerCase);
+    PublishInherited(P, {"Visible"});
     PUBLISH_EVENT(OnChange);
+    PublishInherited(P, {"OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnEnter", "OnExit",
+                         "OnKeyDown", "OnKeyPress", "OnStartDrag"});
 }
 
 PUBLISHED_PROPERTIES(TDirectoryListBox, TWinControl)
 {
+    PublishInherited(P, {"Align"});
     P.Color("Color", PALLIMER_GETTER(Color), &TDirectoryListBox::SetColor).Default(clWindow);
     P.Component("DirLabel", PALLIMER_GETTER(DirLabel), &TDirectoryListBox::SetDirLabel);
+    PublishInherited(P, {"DragCursor", "DragMode", "Enabled", "Font"});
     PUBLISH_INT(ItemHeight, 16);
+    PublishInherited(P, {"ParentColor", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder"});
     PUBLISH_BOOL(TabStop, true);
+    PublishInherited(P, {"Visible"});
     PUBLISH_EVENT(OnChange);
+    PublishInherited(P, {"OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnEnter", "OnExit",
+                         "OnKeyDown", "OnKeyPress", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDrag"});
 }
 
 REGISTER_CLASS(TDriveComboBox);

@@ -4,6 +4,7 @@
 
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Published.h"
+#include "platform/vcl/PublishControl.h"
 #include "platform/classes/Resources.h"
 #include "platform/vcl/WidgetSet.h"
 
@@ -61,6 +62,8 @@ PUBLISHED_PROPERTIES(TCustomForm, TCustomControl)
     P.Int("ClientHeight", PALLIMER_GETTER(ClientHeight), &TCustomForm::SetClientHeight);
     P.Int("ClientWidth", PALLIMER_GETTER(ClientWidth), &TCustomForm::SetClientWidth);
     P.Color("Color", PALLIMER_GETTER(Color), &TCustomForm::SetColor).Default(clBtnFace);
+    PublishInherited(P, {"Enabled", "Font"});
+    P.Object("Font", [](const TCustomForm& f) { return f.Font(); });
     P.Enum("FormStyle", PALLIMER_GETTER(FormStyle), &TCustomForm::SetFormStyle, FormStyleIdents).Default(fsNormal);
     PUBLISH_INT(HelpContext, 0);
     P.Object("Icon", [](const TCustomForm& f) { return f.Icon(); });
@@ -68,6 +71,7 @@ PUBLISHED_PROPERTIES(TCustomForm, TCustomControl)
     PUBLISH_INT(PixelsPerInch, 96);
     P.Enum("Position", PALLIMER_GETTER(Position), &TCustomForm::SetPosition, PositionIdents).Default(poDesigned);
     P.Int("TextHeight", PALLIMER_GETTER(TextHeight), &TCustomForm::SetTextHeight).Default(13);
+    PublishInherited(P, {"ParentFont", "ShowHint"});
     P.Bool("Visible", PALLIMER_GETTER(Visible), &TCustomForm::SetVisible).Default(false);
     P.Enum("WindowState", PALLIMER_GETTER(WindowState), &TCustomForm::SetWindowState, WindowStateIdents)
         .Default(wsNormal);
@@ -80,12 +84,16 @@ PUBLISHED_PROPERTIES(TCustomForm, TCustomControl)
     PUBLISH_EVENT(OnHide);
     PUBLISH_EVENT(OnPaint);
     PUBLISH_EVENT(OnShow);
+    PublishInherited(P, {"OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnKeyDown", "OnKeyPress",
+                         "OnMouseDown", "OnMouseMove", "OnMouseUp"});
 }
 
 PUBLISHED_PROPERTIES(TIcon, TPersistent)
 {
     P.Binary("Data", [](const TIcon& i) { return i.Bytes(); }, [](TIcon& i, const std::string& v) { i.LoadFromBytes(v); });
 }
+
+PUBLISHED_PROPERTIES(TForm, TCustomForm) {}
 
 REGISTER_CLASS(TForm);
 

@@ -5,6 +5,7 @@
 
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Published.h"
+#include "platform/vcl/PublishControl.h"
 #include "platform/rtl/NumFormat.h"
 
 namespace {
@@ -22,14 +23,21 @@ constexpr double kPi = 3.14159265358979323846;
 
 PUBLISHED_PROPERTIES(TGauge, TGraphicControl)
 {
+    PublishInherited(P, {"Align"});
     P.Color("BackColor", PALLIMER_GETTER(BackColor), &TGauge::SetBackColor).Default(clWhite);
     P.Enum("BorderStyle", PALLIMER_GETTER(BorderStyle), &TGauge::SetBorderStyle, BorderIdents).Default(bsSingle);
+    PublishInherited(P, {"Color", "Enabled"});
     P.Color("ForeColor", PALLIMER_GETTER(ForeColor), &TGauge::SetForeColor).Default(clBlack);
+    PublishInherited(P, {"Font"});
     P.Enum("Kind", PALLIMER_GETTER(Kind), &TGauge::SetKind, KindIdents).Default(gkHorizontalBar);
     PUBLISH_INT(MinValue, 0);
     PUBLISH_INT(MaxValue, 100);
+    PublishInherited(P, {"ParentColor", "ParentFont", "ParentShowHint", "PopupMenu"});
     PUBLISH_INT(Progress, 0);
+    PublishInherited(P, {"ShowHint"});
     PUBLISH_BOOL(ShowText, true);
+    PublishInherited(P, {"Visible", "OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnMouseDown",
+                         "OnMouseMove", "OnMouseUp", "OnStartDrag"});
 }
 
 REGISTER_CLASS(TGauge);

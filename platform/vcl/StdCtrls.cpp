@@ -4,6 +4,7 @@
 
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Published.h"
+#include "platform/vcl/PublishControl.h"
 #include "platform/vcl/DrawUtils.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/WidgetSet.h"
@@ -36,27 +37,38 @@ const bool modalResultNames = [] {
 
 }  // namespace
 
-PUBLISHED_PROPERTIES(TCustomLabel, TGraphicControl)
+PUBLISHED_PROPERTIES(TCustomLabel, TGraphicControl) {}
+PUBLISHED_PROPERTIES(TLabel, TCustomLabel)
 {
-    P.Enum("Alignment", PALLIMER_GETTER(Alignment), &TCustomLabel::SetAlignment, AlignmentIdents).Default(taLeftJustify);
+    PublishInherited(P, {"Align"});
+    P.Enum("Alignment", PALLIMER_GETTER(Alignment), &TLabel::SetAlignment, AlignmentIdents).Default(taLeftJustify);
     PUBLISH_BOOL(AutoSize, true);
-    P.String("Caption", PALLIMER_GETTER(Caption), &TCustomLabel::SetCaption);
+    P.String("Caption", PALLIMER_GETTER(Caption), &TLabel::SetCaption);
+    PublishInherited(P, {"Color", "DragCursor", "DragMode", "Enabled"});
     PUBLISH_COMPONENT(FocusControl);
-    PUBLISH_BOOL(ParentColor, true);
+    PublishInherited(P, {"Font"});
+    P.Bool("ParentColor", PALLIMER_GETTER(ParentColor), &TLabel::SetParentColor).Default(true);
+    PublishInherited(P, {"ParentFont", "ParentShowHint", "PopupMenu"});
     PUBLISH_BOOL(ShowAccelChar, true);
+    PublishInherited(P, {"ShowHint"});
     PUBLISH_BOOL(Transparent, false);
-    P.Enum("Layout", PALLIMER_GETTER(Layout), &TCustomLabel::SetLayout, LayoutIdents).Default(tlTop);
+    P.Enum("Layout", PALLIMER_GETTER(Layout), &TLabel::SetLayout, LayoutIdents).Default(tlTop);
+    PublishInherited(P, {"Visible"});
     PUBLISH_BOOL(WordWrap, false);
+    PublishInherited(P, {PALLIMER_MOUSE_EVENTS});
 }
-PUBLISHED_PROPERTIES(TLabel, TCustomLabel) {}
 
 PUBLISHED_PROPERTIES(TButton, TWinControl)
 {
     PUBLISH_BOOL(Cancel, false);
     P.String("Caption", PALLIMER_GETTER(Caption), &TButton::SetCaption);
     PUBLISH_BOOL(Default, false);
+    PublishInherited(P, {"DragCursor", "DragMode", "Enabled", "Font"});
     P.IdentInt("ModalResult", "TModalResult", PALLIMER_GETTER(ModalResult), &TButton::SetModalResult).Default(0);
+    PublishInherited(P, {"ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder"});
     PUBLISH_BOOL(TabStop, true);
+    PublishInherited(P, {"Visible", "OnClick", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnEnter", "OnExit",
+                         "OnKeyDown", "OnKeyPress", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDrag"});
 }
 
 PUBLISHED_PROPERTIES(TCheckBox, TWinControl)
@@ -65,40 +77,66 @@ PUBLISHED_PROPERTIES(TCheckBox, TWinControl)
     PUBLISH_BOOL(AllowGrayed, false);
     P.String("Caption", PALLIMER_GETTER(Caption), &TCheckBox::SetCaption);
     P.Bool("Checked", PALLIMER_GETTER(Checked), &TCheckBox::SetChecked).Stored([](const TPersistent&) { return false; });
-    PUBLISH_BOOL(ParentColor, true);
+    PublishInherited(P, {"Color", "DragCursor", "DragMode", "Enabled", "Font"});
+    P.Bool("ParentColor", PALLIMER_GETTER(ParentColor), &TCheckBox::SetParentColor).Default(true);
+    PublishInherited(P, {"ParentFont", "ParentShowHint", "PopupMenu", "ShowHint"});
     P.Enum("State", PALLIMER_GETTER(State), &TCheckBox::SetState, CheckBoxStateIdents).Default(cbUnchecked);
+    PublishInherited(P, {"TabOrder"});
     PUBLISH_BOOL(TabStop, true);
+    PublishInherited(P, {"Visible", "OnClick", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnEnter", "OnExit",
+                         "OnKeyDown", "OnKeyPress", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDrag"});
 }
 
-PUBLISHED_PROPERTIES(TCustomEdit, TWinControl)
-{
-    P.Color("Color", PALLIMER_GETTER(Color), &TCustomEdit::SetColor).Default(clWindow);
-    PUBLISH_INT(MaxLength, 0);
-    PUBLISH_BOOL(ReadOnly, false);
-    PUBLISH_BOOL(TabStop, true);
-    PUBLISH_EVENT(OnChange);
-}
+PUBLISHED_PROPERTIES(TCustomEdit, TWinControl) {}
 
 PUBLISHED_PROPERTIES(TEdit, TCustomEdit)
 {
+    PublishInherited(P, {"Color"});
+    P.Color("Color", PALLIMER_GETTER(Color), &TEdit::SetColor).Default(clWindow);
+    PublishInherited(P, {"DragCursor", "DragMode", "Enabled", "Font"});
+    PUBLISH_INT(MaxLength, 0);
+    PublishInherited(P, {"ParentColor", "ParentFont", "ParentShowHint", "PopupMenu"});
+    PUBLISH_BOOL(ReadOnly, false);
+    PublishInherited(P, {"ShowHint", "TabOrder"});
+    PUBLISH_BOOL(TabStop, true);
     P.String("Text", PALLIMER_GETTER(Text), &TEdit::SetText);
+    PublishInherited(P, {"Visible"});
+    PublishEventField(P, "OnChange", &TCustomEdit::OnChange);
+    PublishInherited(P, {"OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnEnter", "OnExit",
+                         "OnKeyDown", "OnKeyPress", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDrag"});
 }
 
 PUBLISHED_PROPERTIES(TMemo, TCustomEdit)
 {
+    PublishInherited(P, {"Align"});
     P.Enum("Alignment", PALLIMER_GETTER(Alignment), &TMemo::SetAlignment, AlignmentIdents).Default(taLeftJustify);
+    P.Color("Color", PALLIMER_GETTER(Color), &TMemo::SetColor).Default(clWindow);
+    PublishInherited(P, {"DragCursor", "DragMode", "Enabled", "Font"});
     PUBLISH_STRINGS(Lines);
+    PUBLISH_INT(MaxLength, 0);
+    PublishInherited(P, {"ParentColor", "ParentFont", "ParentShowHint", "PopupMenu"});
+    PUBLISH_BOOL(ReadOnly, false);
     P.Enum("ScrollBars", PALLIMER_GETTER(ScrollBars), &TMemo::SetScrollBars, ScrollStyleIdents).Default(ssNone);
+    PublishInherited(P, {"ShowHint", "TabOrder"});
+    PUBLISH_BOOL(TabStop, true);
+    PublishInherited(P, {"Visible"});
     PUBLISH_BOOL(WantReturns, true);
     PUBLISH_BOOL(WantTabs, false);
     PUBLISH_BOOL(WordWrap, true);
+    PublishEventField(P, "OnChange", &TCustomEdit::OnChange);
+    PublishInherited(P, {"OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnEnter", "OnExit",
+                         "OnKeyDown", "OnKeyPress", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDrag"});
 }
 
 PUBLISHED_PROPERTIES(TGroupBox, TCustomControl)
 {
+    PublishInherited(P, {"Align"});
     P.String("Caption", PALLIMER_GETTER(Caption), &TGroupBox::SetCaption);
-    PUBLISH_BOOL(ParentColor, true);
-    PUBLISH_BOOL(TabStop, false);
+    PublishInherited(P, {"Color", "DragCursor", "DragMode", "Enabled", "Font"});
+    P.Bool("ParentColor", PALLIMER_GETTER(ParentColor), &TGroupBox::SetParentColor).Default(true);
+    PublishInherited(P, {"ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder", "TabStop", "Visible",
+                         "OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnEnter", "OnExit",
+                         "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDrag"});
 }
 
 REGISTER_CLASS(TLabel);
