@@ -34,7 +34,8 @@ uint64_t Load64(const uint8_t* p)
     return __builtin_bswap64(w);
 }
 
-// The stream from bit `pos` on, that bit in bit 63; at least 57 bits are valid.
+// The stream from bit `pos` on, that bit in bit 63; at least kPeekBits are valid.
+constexpr size_t kPeekBits = 57;
 uint64_t Peek(const uint8_t* in, size_t pos)
 {
     return Load64(in + (pos >> 3)) << (pos & 7);
@@ -109,7 +110,16 @@ void TLzhDecoder::FastItems(size_t lastStart)
             bits <<= 1;
             v = child[p];
             path[++n] = static_cast<uint16_t>(p);
-            if ((n & 31) == 0) bits = Peek(in, pos + n);  // codes this long hardly occur
+        }
+        if (n > kPeekBits) {
+            // The walk ran past the bits it had (zeros were shifted in). Weights stay
+            // below 0x8000, so no code is that long; walk again bit by bit all the same.
+            v = child[kRoot];
+            for (n = 0; v < kLeaf; ++n) {
+                size_t p = v + ((in[(pos + n) >> 3] >> (7 - ((pos + n) & 7))) & 1);
+                v = child[p];
+                path[n + 1] = static_cast<uint16_t>(p);
+            }
         }
         pos += n;
         model.UpdateAlong(path, n);

@@ -6,7 +6,8 @@
 //   Child[p]   >= 627: p is a leaf of symbol Child[p] - 627; else the children sit at
 //              positions Child[p] (bit 0) and Child[p] + 1 (bit 1), Child[p] even
 //   Parent[p]  parent position of p (the root's entry is 0, a position no parent
-//              has); Parent[627 + s] is the position of symbol s's leaf
+//              has); Parent[627 + s] is the position of symbol s's leaf; one spare
+//              entry after those
 //
 // After every symbol the weights from its leaf to the root grow by one; a node whose
 // weight would pass the next position's first trades places (subtree and all) with
@@ -36,6 +37,9 @@ public:
     static constexpr size_t NodeCount = 627;  // also the first leaf mark in Child
     static constexpr size_t Root = 626;
     static constexpr uint16_t FreqLimit = 0x8000;
+    // Parent holds one entry more than the format needs, written to and never read.
+    static constexpr size_t Spare = NodeCount + SymbolCount;
+    static constexpr size_t ParentEntries = Spare + 1;
 
     TLzhModel(uint16_t* freq, uint16_t* parent, uint16_t* child) : freq_(freq), parent_(parent), child_(child) {}
 
@@ -95,13 +99,16 @@ private:
         freq_[c] = freq_[l];
         freq_[l] = k;
         size_t i = child_[c];
-        parent_[i] = static_cast<uint16_t>(l);
-        if (i < NodeCount) parent_[i + 1] = static_cast<uint16_t>(l);
         size_t j = child_[l];
         child_[l] = static_cast<uint16_t>(i);
-        parent_[j] = static_cast<uint16_t>(c);
-        if (j < NodeCount) parent_[j + 1] = static_cast<uint16_t>(c);
         child_[c] = static_cast<uint16_t>(j);
+        // A leaf's entry is its symbol's, and the next one another symbol's: the second
+        // child's entry is written only for an internal node (else into the spare
+        // entry at the end, which nothing reads; no branch to mispredict).
+        parent_[i] = static_cast<uint16_t>(l);
+        parent_[i < NodeCount ? i + 1 : Spare] = static_cast<uint16_t>(l);
+        parent_[j] = static_cast<uint16_t>(c);
+        parent_[j < NodeCount ? j + 1 : Spare] = static_cast<uint16_t>(c);
         return l;
     }
 

@@ -34,7 +34,7 @@ TCustomLZHCompressor::TCustomLZHCompressor(TComponent* AOwner) : TComponent(AOwn
     SearchTreeC.reset(new uint16_t[SearchRootEntries]);
     RingBuffer.reset(new uint8_t[RingBufferBytes]);
     Freq.reset(new uint16_t[NodeCount + 1]);
-    Parent.reset(new uint16_t[NodeCount + SymbolCount]);
+    Parent.reset(new uint16_t[TLzhModel::ParentEntries]);
     Child.reset(new uint16_t[NodeCount]);
     Idle = true;
     SetInputBufferSize(kDefaultBuffer);
@@ -134,7 +134,7 @@ void TCustomLZHCompressor::ResetState()
     std::memset(SearchTreeC.get(), 0, SearchRootEntries * sizeof(uint16_t));
     std::memset(RingBuffer.get(), 0, RingBufferBytes);
     std::memset(Freq.get(), 0, (NodeCount + 1) * sizeof(uint16_t));
-    std::memset(Parent.get(), 0, (NodeCount + SymbolCount) * sizeof(uint16_t));
+    std::memset(Parent.get(), 0, TLzhModel::ParentEntries * sizeof(uint16_t));
     std::memset(Child.get(), 0, NodeCount * sizeof(uint16_t));
 }
 

@@ -139,7 +139,7 @@ protected:
     std::unique_ptr<uint16_t[]> SearchTreeB;   // 4097 entries
     std::unique_ptr<uint16_t[]> SearchTreeC;   // 4353 entries
     std::unique_ptr<uint16_t[]> Freq;          // 628: weights, [627] = 0xFFFF sentinel
-    std::unique_ptr<uint16_t[]> Parent;        // 941: parents, then symbol -> leaf
+    std::unique_ptr<uint16_t[]> Parent;        // 941: parents, then symbol -> leaf (+1 spare)
     std::unique_ptr<uint16_t[]> Child;         // 627: children (>= 627: leaf of sym-627)
     uint16_t OutputPos = 1;   // 1-based next free byte of OutputBuffer
     uint16_t InputPos = 1;    // 1-based next unread byte of InputBuffer
