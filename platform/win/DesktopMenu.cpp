@@ -342,7 +342,9 @@ std::string EntryText(const Shortcut& s, const std::string& iconValue)
     const TargetKind kind = KindOf(targetHost, s.Link.LocalBasePath);
     std::string t = "[Desktop Entry]\nType=Application\nVersion=1.0\n";
     t += "Name=" + StringValue(AnsiToUtf8(s.Name)) + "\n";
-    if (!s.Link.Description.empty()) t += "Comment=" + StringValue(AnsiToUtf8(s.Link.Description)) + "\n";
+    // A comment that only repeats the name says nothing (and validators warn of it).
+    if (!s.Link.Description.empty() && !SameText(s.Link.Description, s.Name))
+        t += "Comment=" + StringValue(AnsiToUtf8(s.Link.Description)) + "\n";
     const std::string target = targetHost.empty() ? AnsiToUtf8(s.Link.LocalBasePath) : targetHost;
     if (kind == TargetKind::Program) {
         std::vector<std::string> argv{"env", "PALLIMER_ROOT=" + Machine::Root(), target};

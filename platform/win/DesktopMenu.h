@@ -6,9 +6,9 @@
 //
 //   $XDG_DATA_HOME/applications/pallimer/<tag>/<group>-<name>.desktop
 //       one entry per shortcut (desktop file id pallimer-<tag>-<group>-<name>.desktop):
-//       Name = the shortcut's file name, Comment = its description, Path = its working
-//       folder; Exec starts the target with the machine root in PALLIMER_ROOT, or opens a
-//       document with xdg-open
+//       Name = the shortcut's file name, Comment = its description (unless it only
+//       repeats the name), Path = its working folder; Exec starts the target with the
+//       machine root in PALLIMER_ROOT, or opens a document with xdg-open
 //   $XDG_DATA_HOME/desktop-directories/pallimer-<tag>-<group>.directory
 //       the name of each program group (and of each folder inside one)
 //   $XDG_CONFIG_HOME/menus/applications-merged/pallimer-<tag>-<group>.menu

@@ -25,6 +25,7 @@ PictureSettings PictureSettings::Defaults()
     s.ClassFills = {QColor(0xF4, 0xF1, 0xDE), QColor(0x3D, 0x5A, 0x80), QColor(0x98, 0xC1, 0xD9), QColor(0xEE, 0x6C, 0x4D)};
     s.Lines = QColor(0x26, 0x2B, 0x33);
     s.Scale = kDefaultScale;
+    s.Tiling = 3;  // octagons and squares: two shapes, so the first picture has two colours
     return s;
 }
 

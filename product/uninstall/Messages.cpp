@@ -17,8 +17,8 @@ Message ConfirmMessage(const Plan& plan)
     m.Kind = MessageKind::Question;
     m.Heading = "Do you want to remove Tessaly v1.1 from this computer?";
     if (!plan.Inst.Dir.empty()) {
-        m.Text = "The uninstaller removes the program's files from the folder\n" + plan.Inst.Dir +
-                 "\nits shortcuts in the Programs menu and its entries in the registry.";
+        m.Text = "The uninstaller will remove the program's files from the folder\n    " + plan.Inst.Dir +
+                 "\nas well as its shortcuts in the Programs menu and its entries in the registry.";
         if (!plan.DirExists) m.Text += "\n\nThe folder itself no longer exists.";
     } else {
         m.Text = "The uninstaller removes its shortcuts in the Programs menu and its entries in the registry. " +

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -53,9 +54,16 @@ UninstallDialog::UninstallDialog(const Message& message, QWidget* parent) : QDia
         auto* list = new QListWidget(this);
         list->setObjectName("list");
         for (const std::string& line : message.List) list->addItem(Text(line));
-        // As tall as its lines, up to eight; more scroll.
+        // As wide as its longest line and as tall as its lines, within limits; beyond
+        // them it scrolls, and room is left for the scroll bar.
+        const int frame = 2 * list->frameWidth() + 4;
+        const int wide = list->sizeHintForColumn(0) + frame;
+        const int width = std::min(wide, 860);
+        list->setMinimumWidth(width);
         const int rows = std::min(8, list->count());
-        list->setFixedHeight(list->sizeHintForRow(0) * rows + 2 * list->frameWidth() + 4);
+        int height = list->sizeHintForRow(0) * rows + frame;
+        if (wide > width) height += list->horizontalScrollBar()->sizeHint().height();
+        list->setFixedHeight(height);
         column->addWidget(list);
     }
     if (!message.After.empty()) {
@@ -71,8 +79,12 @@ UninstallDialog::UninstallDialog(const Message& message, QWidget* parent) : QDia
 
     auto* buttons = new QDialogButtonBox(this);
     if (message.Kind == MessageKind::Question) {
-        buttons->addButton(QDialogButtonBox::Yes);
-        buttons->addButton(QDialogButtonBox::No)->setDefault(true);
+        // No is the answer Enter gives, and where the focus starts: a key pressed by
+        // accident removes nothing. (A focused push button would otherwise take Enter.)
+        buttons->addButton(QDialogButtonBox::Yes)->setAutoDefault(false);
+        QPushButton* no = buttons->addButton(QDialogButtonBox::No);
+        no->setDefault(true);
+        no->setFocus();
     } else {
         buttons->addButton(QDialogButtonBox::Ok)->setDefault(true);
     }

@@ -211,6 +211,7 @@ TEST_F(DesktopMenuTest, EachKindOfTargetStartsTheWayItCan)
         EXPECT_EQ(e.at("Exec"), c.exec) << c.name;
         EXPECT_NE(e.at("Icon").find(c.icon), std::string::npos) << c.name << ": " << e.at("Icon");
         EXPECT_EQ(e.count("TryExec"), c.tryExec ? 1u : 0u) << c.name;
+        EXPECT_EQ(e.count("Comment"), 0u) << c.name << ": no description, or one that repeats the name";
     }
 }
 

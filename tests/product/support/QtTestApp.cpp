@@ -2,7 +2,10 @@
 
 #include <cstdlib>
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
+#include <QDialog>
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
@@ -30,6 +33,15 @@ void OnNextModal(std::function<void(QWidget*)> handler)
         timer->stop();
         timer->deleteLater();
         handler(w);
+        // A handler that failed part-way must not leave the test waiting for ever.
+        if (w->isVisible()) {
+            ADD_FAILURE() << "a dialog was left open";
+            if (auto* d = qobject_cast<QDialog*>(w)) {
+                d->reject();
+            } else {
+                w->close();
+            }
+        }
     });
     timer->start();
 }

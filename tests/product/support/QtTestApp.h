@@ -13,7 +13,7 @@ namespace testsupport {
 void EnsureQtApp();
 
 // Runs handler on the next modal dialog, once it is open. Call before the code that
-// opens it; the handler must close the dialog.
+// opens it; the handler closes the dialog (one left open is a failure, and closed).
 void OnNextModal(std::function<void(QWidget* dialog)> handler);
 
 // Lets the event loop run until pending events (painting, timers due now) are done.

@@ -109,6 +109,10 @@ TEST_F(WindowTest, TheWindowDrawsEveryTilingInItsColours)
     w.SetColouring(Colouring::ByShape);
     testsupport::ProcessEvents();
     EXPECT_TRUE(testsupport::Screenshot(&w, "tessaly-window"));
+    w.SelectTiling(9);
+    w.SetColouring(Colouring::Alternating);
+    testsupport::ProcessEvents();
+    EXPECT_TRUE(testsupport::Screenshot(&w, "tessaly-window-alternating"));
 }
 
 TEST_F(WindowTest, ZoomStaysWithinItsLimitsAndMoreTilesShowWhenSmaller)

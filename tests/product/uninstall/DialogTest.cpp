@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QDialog>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -56,10 +57,14 @@ TEST_F(DialogTest, TheQuestionNamesTheFolderAndTheFilesThatStay)
     };
     EXPECT_TRUE(Answer(ConfirmMessage(plan), QDialogButtonBox::Yes, "uninstall-confirm", look));
     EXPECT_FALSE(Answer(ConfirmMessage(plan), QDialogButtonBox::No));
-    // Enter takes the default, No: a stray key press removes nothing.
+    // The focus starts on No, and Enter answers No: a stray key press removes nothing.
     testsupport::OnNextModal([](QWidget* d) {
+        QWidget* focus = d->focusWidget();
+        ASSERT_NE(focus, nullptr);
+        EXPECT_EQ(focus, d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::No));
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(d, &enter);
+        QApplication::sendEvent(focus, &enter);
+        if (d->isVisible()) static_cast<QDialog*>(d)->done(QDialog::Accepted);  // Enter did nothing: fail below
     });
     EXPECT_FALSE(ShowMessage(ConfirmMessage(plan)));
 }
