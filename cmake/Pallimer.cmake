@@ -28,7 +28,7 @@ function(pallimer_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main pallimer_testsupport)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "PALLIMER_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp")
+    PROPERTIES ENVIRONMENT "PALLIMER_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp" TIMEOUT 300)
 endfunction()
 
 # pallimer_fuzzer(NAME SOURCES... DEPS ...): a libFuzzer target.

@@ -356,27 +356,27 @@ TCustomForm* TControl::ParentForm() const
 
 void TControl::Click()
 {
-    if (OnClick) OnClick(this);
+    CallEvent(OnClick, this);
 }
 
 void TControl::DblClick()
 {
-    if (OnDblClick) OnDblClick(this);
+    CallEvent(OnDblClick, this);
 }
 
 void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)
 {
-    if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+    CallEvent(OnMouseDown, this, Button, Shift, X, Y);
 }
 
 void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)
 {
-    if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+    CallEvent(OnMouseUp, this, Button, Shift, X, Y);
 }
 
 void TControl::MouseMove(TShiftState Shift, int32_t X, int32_t Y)
 {
-    if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
+    CallEvent(OnMouseMove, this, Shift, X, Y);
 }
 
 void TControl::WndProc(TMessage& Message)
@@ -908,22 +908,22 @@ void TWinControl::WndProc(TMessage& Message)
         return;
     case WM_KEYDOWN: {
         uint16_t key = Message.Key;
-        if (OnKeyDown) OnKeyDown(this, key, Message.Shift);
+        CallEvent(OnKeyDown, this, key, Message.Shift);
         if (key == 0) Message.Result = 1;
         return;
     }
     case WM_CHAR: {
         char ch = Message.Char;
-        if (OnKeyPress) OnKeyPress(this, ch);
+        CallEvent(OnKeyPress, this, ch);
         if (ch == 0) Message.Result = 1;
         return;
     }
     case WM_SETFOCUS:
         if (auto* f = ParentForm()) f->FocusMoved(this);
-        if (OnEnter) OnEnter(this);
+        CallEvent(OnEnter, this);
         return;
     case WM_KILLFOCUS:
-        if (OnExit) OnExit(this);
+        CallEvent(OnExit, this);
         return;
     default: TControl::WndProc(Message); return;
     }

@@ -459,6 +459,17 @@ protected:
     virtual void Paint();
 };
 
+// Calls an event when it is assigned, through a copy of the closure: a handler may free
+// the object that holds the event (a form freed from its own button), and the closure
+// must outlive its own call.
+template <class E, class... A>
+void CallEvent(const E& Event, A&&... Args)
+{
+    if (!Event) return;
+    E copy = Event;
+    copy(std::forward<A>(Args)...);
+}
+
 // True while any window paints (exception boxes wait until the paint has ended).
 bool WindowPainting();
 

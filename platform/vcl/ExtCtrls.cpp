@@ -395,7 +395,7 @@ void TNotebook::SetPageIndex(int32_t v)
     if (v == pageIndex_ || v < 0 || v >= int32_t(pages_.size())) return;
     pageIndex_ = v;
     ShowActive();
-    if (OnPageChanged) OnPageChanged(this);
+    CallEvent(OnPageChanged, this);
 }
 
 std::string TNotebook::ActivePage() const

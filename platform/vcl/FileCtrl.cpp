@@ -209,7 +209,7 @@ void TDriveComboBox::SetDrive(char v)
         if (handle_) handle_->SetItemIndex(int(it - drives_.begin()));
         Invalidate();
         if (dirList_ && dirList_->Drive() != v) dirList_->SetDrive(v);
-        if (OnChange) OnChange(this);
+        CallEvent(OnChange, this);
     }
 }
 
@@ -317,7 +317,7 @@ void TDirectoryListBox::SetDirectory(const std::string& v)
                 combo->Invalidate();
             }
         }
-    if (OnChange) OnChange(this);
+    CallEvent(OnChange, this);
 }
 
 void TDirectoryListBox::SetDrive(char v)

@@ -129,7 +129,7 @@ void TCustomForm::LoadFromResource()
         std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::toupper(c)); });
         throw EResNotFound("Resource " + name + " not found");
     }
-    if (OnCreate) OnCreate(this);
+    CallEvent(OnCreate, this);
 }
 
 void TCustomForm::Loaded()
@@ -278,12 +278,12 @@ void TCustomForm::DoActivate()
 {
     if (handle_) handle_->Activate();
     FocusFirst();
-    if (OnActivate) OnActivate(this);
+    CallEvent(OnActivate, this);
 }
 
 void TCustomForm::DoDeactivate()
 {
-    if (OnDeactivate) OnDeactivate(this);
+    CallEvent(OnDeactivate, this);
 }
 
 void TCustomForm::ApplyPlacement()
@@ -379,23 +379,23 @@ void TCustomForm::HideWindow()
 
 void TCustomForm::DoShow()
 {
-    if (OnShow) OnShow(this);
+    CallEvent(OnShow, this);
 }
 
 void TCustomForm::DoHide()
 {
-    if (OnHide) OnHide(this);
+    CallEvent(OnHide, this);
 }
 
 void TCustomForm::DoClose(TCloseAction& Action)
 {
-    if (OnClose) OnClose(this, Action);
+    CallEvent(OnClose, this, Action);
 }
 
 bool TCustomForm::CloseQuery()
 {
     bool can = true;
-    if (OnCloseQuery) OnCloseQuery(this, can);
+    CallEvent(OnCloseQuery, this, can);
     return can;
 }
 
@@ -514,7 +514,7 @@ void TCustomForm::BringFormToFront()
 
 void TCustomForm::Paint()
 {
-    if (OnPaint) OnPaint(this);
+    CallEvent(OnPaint, this);
 }
 
 void TCustomForm::WndProc(TMessage& Message)

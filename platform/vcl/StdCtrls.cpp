@@ -413,7 +413,7 @@ void TCustomEdit::TextChanged()
 
 void TCustomEdit::Change()
 {
-    if (OnChange && !Loading()) OnChange(this);
+    if (!Loading()) CallEvent(OnChange, this);
 }
 
 void TCustomEdit::TextFromWindow(const std::string& Text)
@@ -471,6 +471,13 @@ void TMemo::LinesChanged()
     Change();
 }
 
+void TMemo::Loaded()
+{
+    TCustomEdit::Loaded();
+    text_ = WindowText(lines_->Text());
+    if (handle_) handle_->SetText(text_);
+}
+
 void TMemo::TextChanged()
 {
     syncing_ = true;
@@ -490,6 +497,7 @@ void TMemo::TextFromWindow(const std::string& Text)
 
 void TMemo::InitHandle()
 {
+    text_ = WindowText(lines_->Text());
     TCustomEdit::InitHandle();
     handle_->SetScrollBars(scrollBars_ == ssHorizontal || scrollBars_ == ssBoth,
                            scrollBars_ == ssVertical || scrollBars_ == ssBoth);

@@ -168,6 +168,8 @@ public:
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment v) { alignment_ = v; }
     TWidgetKind WidgetKind() const override { return TWidgetKind::Memo; }
+    // Lines read from a stream (or changed inside BeginUpdate/EndUpdate) are taken over.
+    void Loaded() override;
 
 protected:
     void InitHandle() override;
