@@ -39,6 +39,21 @@ std::string ProgramsFolder()
     return ok ? std::string(path) : std::string();
 }
 
+// Whether a key exists; a failure other than "not there" is the registry's own.
+bool KeyPresent(HKEY root, const char* rootName, const char* key, std::string& error)
+{
+    HKEY k = 0;
+    const LONG rc = RegOpenKeyExA(root, key, 0, KEY_READ, &k);
+    if (rc == ERROR_SUCCESS) {
+        RegCloseKey(k);
+        return true;
+    }
+    if (rc != ERROR_FILE_NOT_FOUND && rc != ERROR_PATH_NOT_FOUND && error.empty())
+        error = std::string("The registry key ") + rootName + "\\" + key + " cannot be read (error " +
+                std::to_string(rc) + ").";
+    return false;
+}
+
 }  // namespace
 
 bool ResolveInstallDir(const std::string& installDir, const std::string& uninstallString, std::string& dir,
@@ -69,6 +84,9 @@ bool ResolveInstallDir(const std::string& installDir, const std::string& uninsta
 Installation FindInstallation()
 {
     Installation inst;
+    KeyPresent(HKEY_USERS, "HKEY_USERS", kProductKey, inst.RegistryError);
+    KeyPresent(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kUninstallKey, inst.RegistryError);
+    if (!inst.RegistryError.empty()) return inst;
     std::string installDir, uninstallString;
     {
         TRegistry reg(KEY_READ);

@@ -34,6 +34,9 @@ struct Installation {
     std::string GroupDir;       // the program group's folder; empty when the Programs folder is unknown
     // Registry values that could not be used, to be mentioned ("InstallDir is not a path").
     std::string Problem;
+    // The registry itself could not be read (a damaged hive file): whether Tessaly is
+    // installed cannot be told, and nothing may be removed.
+    std::string RegistryError;
 
     bool Found() const { return ProductKey || UninstallKey; }
 };

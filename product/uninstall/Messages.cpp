@@ -11,6 +11,15 @@ Message NotInstalledMessage()
     return m;
 }
 
+Message RegistryErrorMessage(const Installation& inst)
+{
+    Message m;
+    m.Kind = MessageKind::Warning;
+    m.Heading = "The uninstaller cannot tell whether Tessaly v1.1 is installed.";
+    m.Text = inst.RegistryError + "\n\nNothing has been removed.";
+    return m;
+}
+
 Message ConfirmMessage(const Plan& plan)
 {
     Message m;

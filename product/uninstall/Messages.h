@@ -23,6 +23,8 @@ struct Message {
 
 // Nothing of the product is on the machine (never installed, or already removed).
 Message NotInstalledMessage();
+// The registry cannot be read: whether the product is installed cannot be told.
+Message RegistryErrorMessage(const Installation& inst);
 // The question before anything is removed.
 Message ConfirmMessage(const Plan& plan);
 // Obstacles: nothing removed.

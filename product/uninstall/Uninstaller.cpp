@@ -89,6 +89,11 @@ Plan MakePlan(const Installation& inst)
 {
     Plan plan;
     plan.Inst = inst;
+    if (!inst.RegistryError.empty()) {
+        // Without the registry nothing says what belongs to the installation.
+        plan.Obstacles.push_back({"the registry", inst.RegistryError});
+        return plan;
+    }
     if (!inst.GroupDir.empty() && DirectoryExists(inst.GroupDir)) {
         plan.GroupExists = true;
         for (const char* name : kShortcutFiles)

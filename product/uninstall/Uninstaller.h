@@ -35,8 +35,9 @@ struct Plan {
     bool DirExists = false;
     bool GroupExists = false;
 
-    // Nothing of the product is on the machine: no registry traces, files or shortcuts.
-    bool NothingToDo() const { return !Inst.Found() && Files.empty() && Shortcuts.empty(); }
+    // Nothing of the product is on the machine: no registry traces, files or shortcuts
+    // (and the registry could be read to tell).
+    bool NothingToDo() const { return !Inst.Found() && Inst.RegistryError.empty() && Files.empty() && Shortcuts.empty(); }
 };
 
 Plan MakePlan(const Installation& inst);

@@ -5,7 +5,8 @@
 //                          to standard output, without a window
 //
 // Exit codes: 0 removed, 1 removed only in part, 2 nothing to remove, 3 nothing removed
-// because of files in the way, 4 the user said No.
+// because of files in the way, 4 the user said No, 5 nothing removed because the
+// registry cannot be read.
 #include <cstdio>
 #include <cstring>
 
@@ -27,7 +28,7 @@ extern "C" const unsigned char tessaly_icon_png_end[];
 
 namespace {
 
-enum ExitCode { kRemoved = 0, kPartly = 1, kNothing = 2, kBlocked = 3, kDeclined = 4 };
+enum ExitCode { kRemoved = 0, kPartly = 1, kNothing = 2, kBlocked = 3, kDeclined = 4, kNoRegistry = 5 };
 
 int Run(bool interactive)
 {
@@ -37,6 +38,10 @@ int Run(bool interactive)
         return true;
     };
     const uninstall::Installation inst = uninstall::FindInstallation();
+    if (!inst.RegistryError.empty()) {
+        say(uninstall::RegistryErrorMessage(inst));
+        return kNoRegistry;
+    }
     const uninstall::Plan plan = uninstall::MakePlan(inst);
     if (plan.NothingToDo()) {
         say(uninstall::NotInstalledMessage());

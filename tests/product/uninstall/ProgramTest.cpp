@@ -41,6 +41,19 @@ TEST_F(ProgramTest, RefusesWhileAFileIsInTheWay)
     EXPECT_EQ(Everything(), before);
 }
 
+TEST_F(ProgramTest, ADamagedRegistryStopsItBeforeAnythingIsRemoved)
+{
+    Install();
+    const std::string hive = RootPath() + "/registry/HKEY_USERS.reg";
+    testsupport::WriteHostFile(hive, "REGEDIT4\r\n\r\n[HKEY_USERS\\.Default\r\n\"broken");
+    const auto before = Everything();
+    const auto r = Run();
+    EXPECT_EQ(r.ExitCode, 5) << r.Out << r.Err;
+    EXPECT_NE(r.Out.find("cannot tell whether Tessaly v1.1 is installed"), std::string::npos) << r.Out;
+    EXPECT_NE(r.Out.find("Nothing has been removed."), std::string::npos) << r.Out;
+    EXPECT_EQ(Everything(), before);
+}
+
 TEST_F(ProgramTest, NamesTheFilesItKeeps)
 {
     Install();
