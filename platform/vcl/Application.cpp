@@ -40,6 +40,14 @@ void TApplication::DestroyForms()
     mainForm_ = nullptr;
 }
 
+void TApplication::ResetForNextRun()
+{
+    DestroyForms();
+    if (TWidgetSet* ws = WidgetSet()) ws->ProcessMessages();
+    terminated_ = false;
+    pendingExceptions_.clear();
+}
+
 void TApplication::Shutdown()
 {
     // Forms go before the window system they live in.

@@ -139,6 +139,8 @@ void TControl::Loaded()
     if (parentFont_) ParentFontChanged();
     if (parentColor_) ParentColorChanged();
     AdjustSize();
+    // Shown while loading (a notebook's page): take the place its alignment gives.
+    if (align_ != alNone && parent_ && visible_) parent_->Realign();
 }
 
 void TControl::SetBounds(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight)

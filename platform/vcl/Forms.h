@@ -124,6 +124,18 @@ public:
     void DoDeactivate();
 
 protected:
+    // Points a field of the form at the component its description created under that
+    // name; raises EComponentError when there is none or it is of another class.
+    template <class T>
+    void BindComponent(T*& Field, const char* Name)
+    {
+        TComponent* c = FindComponent(Name);
+        Field = dynamic_cast<T*>(c);
+        if (!Field)
+            throw EComponentError(std::string(c ? "Component " : "No component ") + Name +
+                                  (c ? " is a " + c->ClassName() + ", not the class " + ClassName() + " expects"
+                                     : " in the description of " + ClassName()));
+    }
     void Paint() override;
     TRect WindowBounds() const override;
     void InitHandle() override;
@@ -216,6 +228,9 @@ public:
     void Shutdown();
     // Frees the forms (at exit when Shutdown was not called).
     void DestroyForms();
+    // For test programs that run an application more than once in one process: frees
+    // the forms and forgets the main form and a Terminate, keeping the window system.
+    void ResetForNextRun();
 
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& v) { title_ = v; }
