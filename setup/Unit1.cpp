@@ -3,6 +3,7 @@
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Published.h"
 #include "platform/win/Com.h"
+#include "platform/win/DesktopMenu.h"
 #include "platform/win/SysFiles.h"
 #include "setup/Mesmov32.h"
 #include "setup/Unit2.h"
@@ -100,20 +101,27 @@ void RegisterInstallerClasses()
     RegisterComponentClass<TDriveComboBox>("TDriveComboBox");
 }
 
+void CreateInstallerForms()
+{
+    Application->CreateForm(Form1);
+    Application->CreateForm(Form2);
+    Application->CreateForm(Form3);
+    Application->CreateForm(Form5);
+    Application->CreateForm(Form6);
+}
+
 int RunInstaller()
 {
     RegisterInstallerClasses();
+    // Shortcuts the installation makes also appear in the desktop's application menu.
+    DesktopMenu::Enable();
     CoInitialize(nullptr);
     Application->Initialize();
     InstallMessageDialog();
     Application->SetTitle("Tessaly v1.1 Pallimer");
     int code = 0;
     try {
-        Application->CreateForm(Form1);
-        Application->CreateForm(Form2);
-        Application->CreateForm(Form3);
-        Application->CreateForm(Form5);
-        Application->CreateForm(Form6);
+        CreateInstallerForms();
         Application->Run();
     } catch (const std::exception& e) {
         // A program that cannot build its windows says why and ends.

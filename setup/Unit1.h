@@ -34,6 +34,9 @@ std::string TemporaryArchivePath();
 // Registers every class the installer's form descriptions name.
 void RegisterInstallerClasses();
 
+// The five forms, in their order; the first is the main form.
+void CreateInstallerForms();
+
 // The main block: COM, the application and its five forms, the message loop. Returns the
 // process's exit code.
 int RunInstaller();

@@ -20,6 +20,14 @@ int32_t ShortcutStep = 0;
 
 TForm3* Form3 = nullptr;
 
+void ResetInstallationState()
+{
+    CurrentPage = 0;
+    DestinationDir.clear();
+    TotalProgressMax = 0;
+    ShortcutStep = 0;
+}
+
 PUBLISHED_PROPERTIES(TForm3, TForm) {}
 PUBLISHED_METHODS(TForm3, TForm)
 {

@@ -17,6 +17,9 @@ extern int32_t CurrentPage;         // the visible page, 0..5
 extern std::string DestinationDir;  // without a trailing backslash
 extern int32_t TotalProgressMax;    // the total bar's maximum, in KB
 extern int32_t ShortcutStep;        // what each shortcut adds to the total bar
+// The state as a program starts with it (for test programs that run the installer more
+// than once).
+void ResetInstallationState();
 
 class TForm3 : public TForm {
 public:

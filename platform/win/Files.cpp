@@ -1,5 +1,6 @@
 #include "platform/win/Files.h"
 
+#include <cctype>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,6 +21,18 @@
 #include "platform/win/Machine.h"
 
 namespace {
+
+// .exe, .com, .bat and .cmd files are programs.
+bool IsProgramName(const std::string& winPath)
+{
+    size_t dot = winPath.find_last_of('.');
+    size_t slash = winPath.find_last_of('\\');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
+    std::string ext = winPath.substr(dot);
+    for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".exe" || ext == ".com" || ext == ".bat" || ext == ".cmd";
+}
+
 
 // The attribute bits the host has no place for travel in an extended attribute.
 constexpr const char* kAttrXattr = "user.pallimer.attrib";
@@ -270,7 +283,9 @@ HANDLE CreateFileA(const std::string& FileName, DWORD DesiredAccess, DWORD Share
         // A file created for reading only still has to be created.
         flags = (flags & ~O_ACCMODE) | O_RDONLY;
     }
-    int fd = ::open(host.c_str(), flags, 0666);
+    // Programs are recognised by their name, as the system does: they are created
+    // executable on the host, so that starting them works.
+    int fd = ::open(host.c_str(), flags, IsProgramName(norm) ? 0777 : 0666);
     if (fd < 0) return FailErrno(), INVALID_HANDLE_VALUE;
     struct stat nst;
     ::fstat(fd, &nst);
