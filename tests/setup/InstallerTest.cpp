@@ -476,3 +476,82 @@ TEST_F(Installer, DamagedPayloadStopsTheInstallationWithAMessage)
 }
 
 }  // namespace
+
+namespace {
+
+// Pictures of what the user sees at each step (under the test folder's screens/).
+TEST_F(Installer, PicturesOfEveryPageAndDialog)
+{
+    auto shot = [](const std::string& name) {
+        VclDriver::ProcessEvents();  // what the event loop would have done by now
+        TBitmap screen;
+        ComposeScreen(screen);
+        testsupport::SaveShot(screen, name);
+    };
+    ASSERT_TRUE(CreateDir("C:\\Work"));
+    bool loadingSeen = false;
+    // The loading form is on screen while its gauge runs: look at it half way.
+    TSleepHook hook = SetSleepHook([&](DWORD) {
+        if (!loadingSeen && Form2 && Form2->Gauge1->Progress() == 50) {
+            loadingSeen = true;
+            shot("installer-loading");
+        }
+    });
+    Run({[&](TCustomForm*) {
+             for (int page = 0; page < 3; ++page) {
+                 shot("installer-page" + std::to_string(page));
+                 Next();
+             }
+             VclDriver::Click(Form3->Button4);  // Browse
+             shot("installer-page3");
+             Next();
+             shot("installer-page5");
+             Cancel();  // disabled on the last page: nothing happens
+             Next();
+         },
+         [&](TCustomForm*) {
+             Form5->DirectoryListBox1->SetDirectory("C:\\Program Files");
+             shot("installer-directory");
+             VclDriver::Click(Form5->BitBtn1);
+             VclDriver::Click(Form5->Button2);
+         },
+         [&](TCustomForm*) {
+             VclDriver::TypeText(Form6->Edit1, "Tessaly");
+             shot("installer-new-directory");
+             VclDriver::Click(Form6->Button2);
+         }});
+    SetSleepHook(hook);
+    EXPECT_TRUE(loadingSeen);
+}
+
+TEST_F(Installer, PicturesOfTheInstallingPageAndTheQuestion)
+{
+    auto shot = [](const std::string& name) {
+        VclDriver::ProcessEvents();  // what the event loop would have done by now
+        TBitmap screen;
+        ComposeScreen(screen);
+        testsupport::SaveShot(screen, name);
+    };
+    int events = 0;
+    Run({[&](TCustomForm*) {
+             Next();
+             shot("installer-page1");
+             Cancel();
+             for (int i = 0; i < 2; ++i) Next();
+             TProgressEvent wizardHandler = Form3->LZHBatch1->OnProgress;
+             Form3->LZHBatch1->OnProgress = [&, wizardHandler](TObject* s, const std::string& f, int32_t fw,
+                                                              int32_t fb, int32_t tw, int32_t tb, bool& c) {
+                 wizardHandler(s, f, fw, fb, tw, tb, c);
+                 if (++events == 40) shot("installer-page4");
+             };
+             Next();
+             Next();
+         },
+         [&](TCustomForm* question) {
+             shot("installer-cancel-question");
+             VclDriver::PressKey(question, VK_ESCAPE);
+         }});
+    EXPECT_GT(events, 40);
+}
+
+}  // namespace

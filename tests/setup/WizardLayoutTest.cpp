@@ -23,6 +23,11 @@ TEST_F(WizardLayout, NotebookPagesFillTheNotebook)
         EXPECT_EQ(f->Notebook1->Page(i)->BoundsRect(), Rect(0, 0, 329, 265)) << i;
     }
     f->Notebook1->SetActivePage("Page0");
+    // Next is the wizard's one bold button; Back starts disabled.
+    EXPECT_TRUE(f->Button1->Font()->Style().Contains(fsBold));
+    EXPECT_FALSE(f->Button1->ParentFont());
+    EXPECT_FALSE(f->Button2->Font()->Style().Contains(fsBold));
+    EXPECT_FALSE(f->Button3->Enabled());
     TBitmap shot;
     GrabForm(f, shot);
     testsupport::SaveShot(shot, "wizard-drawn");

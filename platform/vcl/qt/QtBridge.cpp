@@ -157,10 +157,11 @@ std::string HandleCore::Text() const { return {}; }
 void HandleCore::SetFont(const TFont& Font)
 {
     widget_->setFont(ToQFont(Font));
+    // The font's colour for enabled text only: disabled text keeps the grey of the scheme.
     QPalette p = widget_->palette();
-    p.setColor(QPalette::WindowText, ToQColor(Font.Color()));
-    p.setColor(QPalette::ButtonText, ToQColor(Font.Color()));
-    p.setColor(QPalette::Text, ToQColor(Font.Color()));
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
+        for (QPalette::ColorRole r : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            p.setColor(g, r, ToQColor(Font.Color()));
     widget_->setPalette(p);
 }
 
