@@ -500,9 +500,10 @@ TEST_F(Installer, PicturesOfEveryPageAndDialog)
     Run({[&](TCustomForm*) {
              for (int page = 0; page < 3; ++page) {
                  shot("installer-page" + std::to_string(page));
-                 Next();
+                 if (page < 2) Next();
              }
-             VclDriver::Click(Form3->Button4);  // Browse
+             VclDriver::Click(Form3->Button4);  // Browse, on the destination page
+             Next();
              shot("installer-page3");
              Next();
              shot("installer-page5");
