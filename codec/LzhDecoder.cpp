@@ -55,7 +55,6 @@ const size_t TLzhDecoder::SpaceBytes = kStageBytes + kWindowBytes;
 TLzhDecoder::TLzhDecoder(TCustomLZHCompressor& Owner, uint8_t* Space)
     : c_(Owner),
       model_(Owner.Freq.get(), Owner.Parent.get(), Owner.Child.get()),
-      child_(Owner.Child.get()),
       stage_(Space),
       window_(Space + kStageBytes)
 {
@@ -85,70 +84,153 @@ void TLzhDecoder::Run()
     Flush();
 }
 
+namespace {
+
+// Walks the tree from its root along the bits from `pos` on: returns the leaf's Child
+// value, the walked positions in path[0 ..n] (path[0] = the root).
+inline __attribute__((always_inline)) size_t Walk(const uint16_t* child, const uint8_t* in, size_t pos,
+                                                  uint16_t* path, size_t& depth)
+{
+    uint64_t bits = Peek(in, pos);
+    size_t v = child[kRoot];
+    path[0] = static_cast<uint16_t>(kRoot);
+    size_t n = 0;
+    while (v < kLeaf) {
+        size_t p = v + static_cast<size_t>(bits >> 63);
+        bits <<= 1;
+        v = child[p];
+        path[++n] = static_cast<uint16_t>(p);
+    }
+    if (__builtin_expect(n > kPeekBits, 0)) {
+        // The walk ran past the bits it had (zeros were shifted in). Weights stay
+        // below 0x8000, so no code is that long; walk again bit by bit all the same.
+        v = child[kRoot];
+        for (n = 0; v < kLeaf; ++n) {
+            size_t p = v + ((in[(pos + n) >> 3] >> (7 - ((pos + n) & 7))) & 1);
+            v = child[p];
+            path[n + 1] = static_cast<uint16_t>(p);
+        }
+    }
+    depth = n;
+    return v;
+}
+
+// Whether a walk read a Child entry that the climb beside it changed: the positions
+// path[1 ..n] (the root is never traded).
+bool Read(const uint16_t* path, size_t n, const TLzhModel::TTrades& trades)
+{
+    if (trades.Count > 8) return true;
+    for (size_t t = 0; t < trades.Count; ++t)
+        for (size_t k = 1; k <= n; ++k)
+            if (path[k] == trades.At[t]) return true;
+    return false;
+}
+
+}  // namespace
+
 // Items starting at or before bit lastStart, with no input asked for.
+//
+// Each item's model update climbs (after its first trade) up a chain of dependent
+// Parent loads, and the next item's code walks down a chain of dependent Child loads.
+// The two can run side by side: the walk sees the tree the update leaves unless the
+// climb trades at a position the walk went through, and then it is walked again.
+// That pays where climbs seldom trade (text-like and random bytes, where leaves of
+// equal weight abound), and costs where they often do (executable code); which way to
+// go is decided from the streak so far.
 void TLzhDecoder::FastItems(size_t lastStart)
+{
+    if (pos_ > lastStart) return;
+    const bool sideBySide = c_.ReadWay == TLzhReadWay::AsSuggested ? climbTrades_ * 4 < climbs_
+                                                                     : c_.ReadWay == TLzhReadWay::SideBySide;
+    climbs_ /= 2;  // the recent past counts most
+    climbTrades_ /= 2;
+    if (sideBySide)
+        FastRun<true>(lastStart);
+    else
+        FastRun<false>(lastStart);
+}
+
+template <bool SideBySide>
+void TLzhDecoder::FastRun(size_t lastStart)
 {
     // Locals, not members: the byte stores of the output may alias anything.
     TLzhModel model = model_;
-    const uint16_t* const child = child_;
+    const uint16_t* const child = model.Child();
     const uint8_t* const in = stage_;
     uint16_t* const path = path_;
     size_t pos = pos_;
     uint8_t* op = op_;
+    size_t climbs = 0, climbTrades = 0;
+    size_t n = 0, v = 0;
+    if (SideBySide && pos <= lastStart) v = Walk(child, in, pos, path, n);
     while (pos <= lastStart) {
+        if (!SideBySide) v = Walk(child, in, pos, path, n);
+        const size_t s = v - kLeaf;
+        pos += n;
+        size_t d = 0;
+        if (s >= 256) {
+            // Offset: the prefix code of d >> 6 (3..8 bits), then the low 6 bits of d.
+            uint64_t bits = Peek(in, pos);
+            unsigned b = static_cast<unsigned>(bits >> 56);
+            unsigned prefix = LzhOffset.bits[b];
+            d = size_t(LzhOffset.upper[b]) << 6 | static_cast<size_t>((bits << prefix) >> 58);
+            pos += prefix + 6;
+        }
+        size_t c = model.BeginAlong(path, n);
+        TLzhModel::TTrades traded;
+        climbs += c != 0;
+        if (SideBySide && c != 0 && pos <= lastStart) {
+            // The next code, walked while this update climbs.
+            uint64_t bits = Peek(in, pos);
+            v = child[kRoot];
+            n = 0;
+            path[0] = static_cast<uint16_t>(kRoot);
+            while (c != 0 && v < kLeaf) {
+                c = model.Step(c, traded);
+                size_t p = v + static_cast<size_t>(bits >> 63);
+                bits <<= 1;
+                v = child[p];
+                path[++n] = static_cast<uint16_t>(p);
+            }
+            while (c != 0) c = model.Step(c, traded);
+            while (v < kLeaf) {
+                size_t p = v + static_cast<size_t>(bits >> 63);
+                bits <<= 1;
+                v = child[p];
+                path[++n] = static_cast<uint16_t>(p);
+            }
+            if ((traded.Count != 0 && Read(path, n, traded)) || n > kPeekBits) v = Walk(child, in, pos, path, n);
+        } else {
+            while (c != 0) c = model.Step(c, traded);
+            if (SideBySide && pos <= lastStart) v = Walk(child, in, pos, path, n);
+        }
+        climbTrades += traded.Count / 2;
         if (op > slideAt_) {
             op_ = op;
             Slide();
             op = op_;
         }
-        uint64_t bits = Peek(in, pos);
-        size_t v = child[kRoot];
-        size_t n = 0;
-        path[0] = static_cast<uint16_t>(kRoot);
-        while (v < kLeaf) {
-            size_t p = v + static_cast<size_t>(bits >> 63);
-            bits <<= 1;
-            v = child[p];
-            path[++n] = static_cast<uint16_t>(p);
-        }
-        if (n > kPeekBits) {
-            // The walk ran past the bits it had (zeros were shifted in). Weights stay
-            // below 0x8000, so no code is that long; walk again bit by bit all the same.
-            v = child[kRoot];
-            for (n = 0; v < kLeaf; ++n) {
-                size_t p = v + ((in[(pos + n) >> 3] >> (7 - ((pos + n) & 7))) & 1);
-                v = child[p];
-                path[n + 1] = static_cast<uint16_t>(p);
-            }
-        }
-        pos += n;
-        model.UpdateAlong(path, n);
-        size_t s = v - kLeaf;
-        if (s < 256) {
+        if (s < 256)
             *op++ = static_cast<uint8_t>(s);
-            continue;
-        }
-        // Offset: the prefix code of d >> 6 (3..8 bits), then the low 6 bits of d.
-        bits = Peek(in, pos);
-        unsigned b = static_cast<unsigned>(bits >> 56);
-        unsigned prefix = LzhOffset.bits[b];
-        size_t d = size_t(LzhOffset.upper[b]) << 6 | static_cast<size_t>((bits << prefix) >> 58);
-        pos += prefix + 6;
-        Copy(op, d, s - 253);
+        else
+            Copy(op, d, s - 253);
     }
     pos_ = pos;
     op_ = op;
+    climbs_ += climbs;
+    climbTrades_ += climbTrades;
 }
 
 // One item read exactly as the plain reader reads it. Returns false at a stop.
 bool TLzhDecoder::ExactItem()
 {
-    size_t v = child_[kRoot];
+    const uint16_t* const child = model_.Child();
+    size_t v = child[kRoot];
     size_t n = 0;
     path_[0] = static_cast<uint16_t>(kRoot);
     while (v < kLeaf) {
         size_t p = v + ExactBit();
-        v = child_[p];
+        v = child[p];
         path_[++n] = static_cast<uint16_t>(p);
         // The input has ended and the bits held are all 0: the last 1 bit read was the
         // end marker. The symbol in progress is dropped.

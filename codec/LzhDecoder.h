@@ -51,6 +51,8 @@ public:
 
 private:
     void FastItems(size_t lastStart);
+    template <bool SideBySide>
+    void FastRun(size_t lastStart);
     bool ExactItem();
     void Want();
     void Ask();
@@ -63,7 +65,6 @@ private:
 
     TCustomLZHCompressor& c_;
     TLzhModel model_;
-    const uint16_t* child_;
     uint8_t* stage_;        // input at hand; bit 0 of the unread input is bit pos_ from stage_[0]
     size_t avail_ = 0;      // bytes in stage_
     size_t pos_ = 0;        // bits consumed
@@ -74,4 +75,6 @@ private:
     uint8_t* pending_;      // first byte not yet handed to WriteBytes
     uint8_t* slideAt_;      // an item starting beyond this may not fit: slide first
     uint16_t path_[TLzhModel::NodeCount];
+    size_t climbs_ = 0;       // recent updates that climbed after a trade
+    size_t climbTrades_ = 0;  // and the trades on those climbs
 };

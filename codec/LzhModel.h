@@ -20,6 +20,8 @@
 //   - Until the first trade, the climb from a leaf visits exactly the positions the
 //     decoder walked down through, so UpdateAlong() takes them from the walk instead
 //     of following Parent (independent loads in place of a chain of them).
+//   - The climb after a trade changes Child only where it trades again (seldom), so
+//     the reader can walk the next code while the climb goes on (BeginAlong, Step).
 //   - A trade only ever moves the climbing node upwards within its run of equal
 //     weights; the run end is found by comparing many weights at once.
 #pragma once
@@ -43,6 +45,8 @@ public:
 
     TLzhModel(uint16_t* freq, uint16_t* parent, uint16_t* child) : freq_(freq), parent_(parent), child_(child) {}
 
+    const uint16_t* Child() const { return child_; }
+
     // The initial tree: leaves of weight 1 in symbol order at 0..313, consecutive pairs
     // joined by the next free position; the Freq[627] sentinel.
     void Init();
@@ -60,9 +64,27 @@ public:
     // Path[Depth] = its leaf, in the tree as it was before this update.
     void UpdateAlong(const uint16_t* Path, size_t Depth)
     {
+        for (size_t c = BeginAlong(Path, Depth); c != 0;) c = Step(c);
+    }
+
+    // Positions whose Child entries a climb changed (by trades); Count may exceed the
+    // positions kept.
+    struct TTrades {
+        size_t Count = 0;
+        size_t At[8];
+    };
+
+    // UpdateAlong in two parts, so that a reader can walk its next code meanwhile:
+    // BeginAlong counts along the path up to the first trade and returns the position
+    // the climb goes on from (0: the update is complete); Step counts one position of
+    // the climb and returns the next (0 after the root). Only a trade in a Step changes
+    // Child (noted in `trades`); a walk that read none of those entries walked the tree
+    // the update leaves.
+    size_t BeginAlong(const uint16_t* Path, size_t Depth)
+    {
         if (freq_[Root] == FreqLimit) {
             Update(child_[Path[Depth]] - NodeCount);
-            return;
+            return 0;
         }
         size_t c = Path[Depth];
         for (;;) {
@@ -72,23 +94,40 @@ public:
                 // Off the walked path from here on: the traded node climbs from its
                 // new place. (The root weighs more than anything, so c is no root and
                 // the new place has a parent.)
-                Climb(parent_[Trade(c, k)]);
-                return;
+                return parent_[Trade(c, k)];
             }
-            if (Depth == 0) return;
+            if (Depth == 0) return 0;
             c = Path[--Depth];
         }
+    }
+    size_t Step(size_t c, TTrades& trades)
+    {
+        uint16_t k = static_cast<uint16_t>(freq_[c] + 1);
+        freq_[c] = k;
+        if (freq_[c + 1] < k) {
+            size_t l = Trade(c, k);
+            if (trades.Count < 8) {
+                trades.At[trades.Count] = c;
+                trades.At[trades.Count + 1] = l;
+            }
+            trades.Count += 2;
+            c = l;
+        }
+        return parent_[c];
+    }
+    size_t Step(size_t c)
+    {
+        uint16_t k = static_cast<uint16_t>(freq_[c] + 1);
+        freq_[c] = k;
+        if (freq_[c + 1] < k) c = Trade(c, k);
+        return parent_[c];
     }
 
 private:
     void Climb(size_t c)
     {
-        do {
-            uint16_t k = static_cast<uint16_t>(freq_[c] + 1);
-            freq_[c] = k;
-            if (freq_[c + 1] < k) c = Trade(c, k);
-            c = parent_[c];
-        } while (c != 0);
+        do c = Step(c);
+        while (c != 0);
     }
 
     // c has just grown to weight k and Freq[c + 1] = k - 1: trades c with the last

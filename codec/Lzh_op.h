@@ -50,6 +50,11 @@ public:
 using TLZHDataEvent =
     std::function<void(TObject* Sender, void* Buffer, uint16_t Count, uint16_t& Actual)>;
 
+// How the reader pairs the walk of each code with the model update of the code before
+// (LzhDecoder.h): as the stream suggests, one after the other, or side by side. The
+// output is the same every way; tests pin each way to check it.
+enum class TLzhReadWay { AsSuggested, OneAfterOther, SideBySide };
+
 class TCustomLZHCompressor : public TComponent {
 public:
     // Geometry of the format.
@@ -123,6 +128,8 @@ protected:
     void InitModel();
     void UpdateModel(int s);
     void RebuildModel();
+
+    TLzhReadWay ReadWay = TLzhReadWay::AsSuggested;
 
     // The reader's 16-bit bit buffer as of the end of the last Expand.
     uint16_t ReadBitBuffer = 0;  // unread bits, next in bit 15, low bits 0

@@ -18,6 +18,7 @@ public:
     using TCustomLZHCompressor::Freq;
     using TCustomLZHCompressor::InitModel;
     using TCustomLZHCompressor::Parent;
+    using TCustomLZHCompressor::ReadWay;
     using TCustomLZHCompressor::UpdateModel;
 
     std::string input;
