@@ -13,8 +13,11 @@ while IFS= read -r f; do
   name=$(basename "$f")
   corpus="$build/corpus/$name"
   mkdir -p "$corpus"
+  # Seeds committed beside a target's source start its corpus.
+  seeds="fuzz/$(basename "$(dirname "$f")")/seeds"
+  [ -d "$seeds" ] || seeds=""
   echo "fuzz $name for ${each}s"
-  if ! "$f" -max_total_time="$each" -rss_limit_mb=2048 "$corpus" > "$build/$name.log" 2>&1; then
+  if ! "$f" -max_total_time="$each" -rss_limit_mb=2048 "$corpus" $seeds > "$build/$name.log" 2>&1; then
     echo "fuzz target $name failed:"; tail -40 "$build/$name.log"; status=1
   fi
 done < <(find "$build/fuzz" -type f -executable -not -path '*/CMakeFiles/*' | sort)
