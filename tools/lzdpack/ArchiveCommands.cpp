@@ -41,6 +41,7 @@ class ProgressBar {
 public:
     ProgressBar() : on_(::isatty(2) == 1) {}
     ~ProgressBar() { Done(); }
+    bool On() const { return on_; }
     void Show(const std::string& name, int64_t done, int64_t total)
     {
         if (!on_) return;
@@ -71,6 +72,7 @@ private:
 
 void Attach(TLZHBatch& b, ProgressBar& bar, const THostNames& names)
 {
+    if (!bar.On()) return;
     b.OnProgress = [&bar, &names](TObject*, const std::string& f, int32_t, int32_t, int32_t tw, int32_t tb, bool&) {
         bar.Show(names.Message(f), tw, tb);
     };
