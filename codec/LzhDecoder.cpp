@@ -66,7 +66,7 @@ void TLzhDecoder::Run()
 {
     model_.Init();
     // The window's history is the ring's initial image in the order a copy sees it:
-    // ring index 4036 + k (mod 4096) comes k bytes before the first output byte, so
+    // ring index (4036 - k) mod 4096 lies k bytes before the first output byte, so
     // the 60 zeros of indexes 4036..4095 come first, then the 4036 spaces.
     std::memset(window_, 0, kHistory - kRingStart);
     std::memset(window_ + (kHistory - kRingStart), 0x20, kRingStart);
@@ -117,7 +117,7 @@ inline __attribute__((always_inline)) size_t Walk(const uint16_t* child, const u
 
 // Whether a walk read a Child entry that the climb beside it changed: the positions
 // path[1 ..n] (the root is never traded).
-bool Read(const uint16_t* path, size_t n, const TLzhModel::TTrades& trades)
+bool WalkedThroughTrade(const uint16_t* path, size_t n, const TLzhModel::TTrades& trades)
 {
     if (trades.Count > 8) return true;
     for (size_t t = 0; t < trades.Count; ++t)
@@ -199,7 +199,7 @@ void TLzhDecoder::FastRun(size_t lastStart)
                 v = child[p];
                 path[++n] = static_cast<uint16_t>(p);
             }
-            if ((traded.Count != 0 && Read(path, n, traded)) || n > kPeekBits) v = Walk(child, in, pos, path, n);
+            if ((traded.Count != 0 && WalkedThroughTrade(path, n, traded)) || n > kPeekBits) v = Walk(child, in, pos, path, n);
         } else {
             while (c != 0) c = model.Step(c, traded);
             if (SideBySide && pos <= lastStart) v = Walk(child, in, pos, path, n);

@@ -5,10 +5,11 @@
 // the component: the hooks see the same calls with the same bytes in the same order.
 // It gets there by two ways of reading items:
 //
-//   fast  while at least FastMargin unread input bytes are at hand: bits come 57 at a
-//         time from them, output goes into a window of the last 4 KiB plus the pending
-//         bytes, matches are copied eight bytes at a time, and the model update follows
-//         the path the tree walk took (TLzhModel::UpdateAlong).
+//   fast  while enough unread input bytes are at hand for any item: bits come 57 at
+//         a time from them, output goes into a window of the last 4 KiB plus the
+//         pending bytes, matches are copied eight bytes at a time, and the model update
+//         follows the path the tree walk took (TLzhModel::BeginAlong). Where the
+//         update's climb seldom trades, the next code is walked while it climbs.
 //   exact near the end of the bytes at hand: item by item as the plain reader reads it,
 //         asking for input exactly when it would (when fewer than 8 bits are held), so
 //         that the input hook is called at the same moments and an ended input gives
