@@ -50,7 +50,7 @@ void Usage(FILE* to)
     std::fprintf(to, "usage: lzdpack COMMAND [ARGS]   (lzdpack COMMAND --help for one command)\n\ncommands:\n");
     for (const Command& c : kCommands) std::fprintf(to, "  %s\n", c.usage);
     std::fprintf(to, "\nFiles are host paths; for compress and expand a missing IN or OUT, or \"-\", means\n"
-                     "standard input or output.\n\n%s",
+                     "standard input or output. Exit status: 0 done, 1 failed, 2 wrong command line.\n\n%s",
                  kOutputRules);
 }
 
