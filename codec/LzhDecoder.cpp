@@ -178,21 +178,21 @@ void TLzhDecoder::FastRun(size_t lastStart)
         }
         size_t c = model.BeginAlong(path, n);
         TLzhModel::TTrades traded;
-        climbs += c != 0;
-        if (SideBySide && c != 0 && pos <= lastStart) {
+        climbs += c != kRoot;
+        if (SideBySide && c != kRoot && pos <= lastStart) {
             // The next code, walked while this update climbs.
             uint64_t bits = Peek(in, pos);
             v = child[kRoot];
             n = 0;
             path[0] = static_cast<uint16_t>(kRoot);
-            while (c != 0 && v < kLeaf) {
+            while (c != kRoot && v < kLeaf) {
                 c = model.Step(c, traded);
                 size_t p = v + static_cast<size_t>(bits >> 63);
                 bits <<= 1;
                 v = child[p];
                 path[++n] = static_cast<uint16_t>(p);
             }
-            while (c != 0) c = model.Step(c, traded);
+            while (c != kRoot) c = model.Step(c, traded);
             while (v < kLeaf) {
                 size_t p = v + static_cast<size_t>(bits >> 63);
                 bits <<= 1;
@@ -201,9 +201,10 @@ void TLzhDecoder::FastRun(size_t lastStart)
             }
             if ((traded.Count != 0 && WalkedThroughTrade(path, n, traded)) || n > kPeekBits) v = Walk(child, in, pos, path, n);
         } else {
-            while (c != 0) c = model.Step(c, traded);
+            while (c != kRoot) c = model.Step(c, traded);
             if (SideBySide && pos <= lastStart) v = Walk(child, in, pos, path, n);
         }
+        model.CountRoot();
         climbTrades += traded.Count / 2;
         if (op > slideAt_) {
             op_ = op;

@@ -62,10 +62,7 @@ public:
 
     // The same for a symbol just decoded by walking Path[0] = Root, Path[1], ...,
     // Path[Depth] = its leaf, in the tree as it was before this update.
-    void UpdateAlong(const uint16_t* Path, size_t Depth)
-    {
-        for (size_t c = BeginAlong(Path, Depth); c != 0;) c = Step(c);
-    }
+    void UpdateAlong(const uint16_t* Path, size_t Depth) { Climb(BeginAlong(Path, Depth)); }
 
     // Positions whose Child entries a climb changed (by trades); Count may exceed the
     // positions kept.
@@ -74,31 +71,30 @@ public:
         size_t At[8];
     };
 
-    // UpdateAlong in two parts, so that a reader can walk its next code meanwhile:
+    // UpdateAlong in parts, so that a reader can walk its next code meanwhile:
     // BeginAlong counts along the path up to the first trade and returns the position
-    // the climb goes on from (0: the update is complete); Step counts one position of
-    // the climb and returns the next (0 after the root). Only a trade in a Step changes
-    // Child (noted in `trades`); a walk that read none of those entries walked the tree
-    // the update leaves.
+    // the climb goes on from; Step counts one position of the climb below the root and
+    // returns the next; at the root CountRoot ends the update (the root never trades:
+    // the sentinel follows it). Only a trade in a Step changes Child (noted in
+    // `trades`); a walk that read none of those entries walked the tree the update
+    // leaves.
     size_t BeginAlong(const uint16_t* Path, size_t Depth)
     {
         if (freq_[Root] == FreqLimit) {
-            Update(child_[Path[Depth]] - NodeCount);
-            return 0;
+            // The rebuild moves every node: the climb starts from the leaf's new place.
+            size_t s = child_[Path[Depth]] - NodeCount;
+            Rebuild();
+            return parent_[NodeCount + s];
         }
-        size_t c = Path[Depth];
-        for (;;) {
+        for (; Depth > 0; --Depth) {
+            size_t c = Path[Depth];
             uint16_t k = static_cast<uint16_t>(freq_[c] + 1);
             freq_[c] = k;
-            if (freq_[c + 1] < k) {
-                // Off the walked path from here on: the traded node climbs from its
-                // new place. (The root weighs more than anything, so c is no root and
-                // the new place has a parent.)
-                return parent_[Trade(c, k)];
-            }
-            if (Depth == 0) return 0;
-            c = Path[--Depth];
+            // Off the walked path after a trade: the traded node climbs from its new
+            // place (the root weighs more than anything, so it has a parent).
+            if (freq_[c + 1] < k) return parent_[Trade(c, k)];
         }
+        return Root;
     }
     size_t Step(size_t c, TTrades& trades)
     {
@@ -122,12 +118,13 @@ public:
         if (freq_[c + 1] < k) c = Trade(c, k);
         return parent_[c];
     }
+    void CountRoot() { ++freq_[Root]; }
 
 private:
     void Climb(size_t c)
     {
-        do c = Step(c);
-        while (c != 0);
+        while (c != Root) c = Step(c);
+        CountRoot();
     }
 
     // c has just grown to weight k and Freq[c + 1] = k - 1: trades c with the last
