@@ -10,6 +10,9 @@ namespace {
 
 constexpr size_t kLeaf = TLzhModel::NodeCount;  // Child >= 627 marks a leaf
 constexpr size_t kRoot = TLzhModel::Root;
+// Child[626]: the root's children are the two heaviest other nodes, at 624 and 625,
+// from the first tree on (trades never move the root, rebuilds end with it).
+constexpr size_t kRootChild = kRoot - 2;
 constexpr size_t kHistory = TCustomLZHCompressor::RingSize;
 constexpr size_t kMaxMatch = TCustomLZHCompressor::MaxMatch;
 constexpr size_t kRingStart = TCustomLZHCompressor::RingStart;
@@ -92,7 +95,7 @@ inline __attribute__((always_inline)) size_t Walk(const uint16_t* child, const u
                                                   uint16_t* path, size_t& depth)
 {
     uint64_t bits = Peek(in, pos);
-    size_t v = child[kRoot];
+    size_t v = kRootChild;
     path[0] = static_cast<uint16_t>(kRoot);
     size_t n = 0;
     while (v < kLeaf) {
@@ -104,7 +107,7 @@ inline __attribute__((always_inline)) size_t Walk(const uint16_t* child, const u
     if (__builtin_expect(n > kPeekBits, 0)) {
         // The walk ran past the bits it had (zeros were shifted in). Weights stay
         // below 0x8000, so no code is that long; walk again bit by bit all the same.
-        v = child[kRoot];
+        v = kRootChild;
         for (n = 0; v < kLeaf; ++n) {
             size_t p = v + ((in[(pos + n) >> 3] >> (7 - ((pos + n) & 7))) & 1);
             v = child[p];
@@ -182,7 +185,7 @@ void TLzhDecoder::FastRun(size_t lastStart)
         if (SideBySide && c != kRoot && pos <= lastStart) {
             // The next code, walked while this update climbs.
             uint64_t bits = Peek(in, pos);
-            v = child[kRoot];
+            v = kRootChild;
             n = 0;
             path[0] = static_cast<uint16_t>(kRoot);
             while (c != kRoot && v < kLeaf) {
@@ -226,7 +229,7 @@ void TLzhDecoder::FastRun(size_t lastStart)
 bool TLzhDecoder::ExactItem()
 {
     const uint16_t* const child = model_.Child();
-    size_t v = child[kRoot];
+    size_t v = kRootChild;
     size_t n = 0;
     path_[0] = static_cast<uint16_t>(kRoot);
     while (v < kLeaf) {
