@@ -201,6 +201,19 @@ const TMethodEntry* FindMethod(const TComponent& Root, const std::string& Name)
     return nullptr;
 }
 
+void RegisterIdentTable(const std::string& TypeName, const TIdentTable& Table)
+{
+    TIdentMap map;
+    map.ToValue = [&Table](const std::string& Ident, int32_t& Value) { return IdentToValue(Table, Ident, Value); };
+    map.ToIdent = [&Table](int32_t Value, std::string& Ident) {
+        const char* n = ValueToIdent(Table, Value);
+        if (!n) return false;
+        Ident = n;
+        return true;
+    };
+    RegisterIdentMap(TypeName, std::move(map));
+}
+
 void RegisterIdentMap(const std::string& TypeName, TIdentMap Map)
 {
     Tables& t = TheTables();

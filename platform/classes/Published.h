@@ -83,6 +83,8 @@ struct TIdentMap {
 void RegisterIdentMap(const std::string& TypeName, TIdentMap Map);
 // Empty map (both lookups fail) when none is registered.
 TIdentMap FindIdentMap(const std::string& TypeName);
+// Registers a map that looks names up in Table (which must live as long as the program).
+void RegisterIdentTable(const std::string& TypeName, const TIdentTable& Table);
 
 // A closure that remembers the handler name it was bound from, so the writer can
 // store it again. Closures assigned otherwise have no name and are not stored.

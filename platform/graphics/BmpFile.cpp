@@ -6,28 +6,22 @@
 #include <string>
 
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/LittleEndian.h"
 
 namespace {
+
+using le::I32;
+using le::Put16;
+using le::Put32;
+using le::U16;
+using le::U32;
 
 [[noreturn]] void Invalid(const std::string& why)
 {
     throw EInvalidGraphic("Bitmap image is not valid: " + why);
 }
 
-uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
-int32_t I32(const uint8_t* p) { return int32_t(U32(p)); }
 
-void Put16(std::vector<uint8_t>& v, uint32_t x)
-{
-    v.push_back(uint8_t(x));
-    v.push_back(uint8_t(x >> 8));
-}
-void Put32(std::vector<uint8_t>& v, uint32_t x)
-{
-    Put16(v, x & 0xFFFF);
-    Put16(v, x >> 16);
-}
 
 // One channel of a bit-field pixel scaled to 0..255.
 struct Channel {

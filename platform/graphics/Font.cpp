@@ -19,15 +19,7 @@ const bool charsetNames = [] {
         {162, "TURKISH_CHARSET"}, {177, "HEBREW_CHARSET"},    {178, "ARABIC_CHARSET"},
         {186, "BALTIC_CHARSET"},  {204, "RUSSIAN_CHARSET"},   {222, "THAI_CHARSET"},
         {238, "EASTEUROPE_CHARSET"}, {255, "OEM_CHARSET"}};
-    TIdentMap map;
-    map.ToValue = [](const std::string& ident, int32_t& v) { return IdentToValue(names, ident, v); };
-    map.ToIdent = [](int32_t v, std::string& ident) {
-        const char* n = ValueToIdent(names, v);
-        if (!n) return false;
-        ident = n;
-        return true;
-    };
-    RegisterIdentMap("TFontCharset", std::move(map));
+    RegisterIdentTable("TFontCharset", names);
     return true;
 }();
 

@@ -34,15 +34,7 @@ const bool cursorNames = [] {
         {-10, "crUpArrow"}, {-11, "crHourGlass"}, {-12, "crDrag"},  {-13, "crNoDrop"}, {-14, "crHSplit"},
         {-15, "crVSplit"},  {-16, "crMultiDrag"}, {-17, "crSQLWait"}, {-18, "crNo"},   {-19, "crAppStart"},
         {-20, "crHelp"},    {-21, "crHandPoint"}};
-    TIdentMap map;
-    map.ToValue = [](const std::string& ident, int32_t& v) { return IdentToValue(names, ident, v); };
-    map.ToIdent = [](int32_t v, std::string& ident) {
-        const char* n = ValueToIdent(names, v);
-        if (!n) return false;
-        ident = n;
-        return true;
-    };
-    RegisterIdentMap("TCursor", std::move(map));
+    RegisterIdentTable("TCursor", names);
     return true;
 }();
 

@@ -23,15 +23,7 @@ const bool modalResultNames = [] {
     static const TIdentTable names = {{0, "mrNone"},   {1, "mrOk"},      {2, "mrCancel"}, {3, "mrAbort"},
                                       {4, "mrRetry"},  {5, "mrIgnore"},  {6, "mrYes"},    {7, "mrNo"},
                                       {8, "mrAll"},    {9, "mrNoToAll"}, {10, "mrYesToAll"}};
-    TIdentMap map;
-    map.ToValue = [](const std::string& ident, int32_t& v) { return IdentToValue(names, ident, v); };
-    map.ToIdent = [](int32_t v, std::string& ident) {
-        const char* n = ValueToIdent(names, v);
-        if (!n) return false;
-        ident = n;
-        return true;
-    };
-    RegisterIdentMap("TModalResult", std::move(map));
+    RegisterIdentTable("TModalResult", names);
     return true;
 }();
 

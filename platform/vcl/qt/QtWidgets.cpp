@@ -51,6 +51,14 @@ protected:
     }
 };
 
+// A control's colour: the background role of the widget.
+void SetRoleColor(QWidget* w, QPalette::ColorRole role, TColor color)
+{
+    QPalette p = w->palette();
+    p.setColor(role, ToQColor(color));
+    w->setPalette(p);
+}
+
 // Qt's offscreen platform cannot restack windows (and says so on every try).
 bool CanRaise()
 {
@@ -343,12 +351,7 @@ public:
     {
         return checkState() == Qt::Checked ? 1 : checkState() == Qt::PartiallyChecked ? 2 : 0;
     }
-    void SetColor(TColor Color) override
-    {
-        QPalette p = palette();
-        p.setColor(QPalette::Window, ToQColor(Color));
-        setPalette(p);
-    }
+    void SetColor(TColor Color) override { SetRoleColor(this, QPalette::Window, Color); }
 };
 
 class EditWidget : public Bridged<QLineEdit> {
@@ -373,12 +376,7 @@ public:
     std::string Text() const override { return FromQt(text()); }
     void SetReadOnly(bool ReadOnly) override { setReadOnly(ReadOnly); }
     void SetMaxLength(int MaxLength) override { setMaxLength(MaxLength > 0 ? MaxLength : 32767); }
-    void SetColor(TColor Color) override
-    {
-        QPalette p = palette();
-        p.setColor(QPalette::Base, ToQColor(Color));
-        setPalette(p);
-    }
+    void SetColor(TColor Color) override { SetRoleColor(this, QPalette::Base, Color); }
 
 private:
     bool setting_ = false;
@@ -432,12 +430,7 @@ public:
         setLineWrapMode(WordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     }
     void SetWantReturns(bool WantReturns) override { wantReturns_ = WantReturns; }
-    void SetColor(TColor Color) override
-    {
-        QPalette p = palette();
-        p.setColor(QPalette::Base, ToQColor(Color));
-        setPalette(p);
-    }
+    void SetColor(TColor Color) override { SetRoleColor(this, QPalette::Base, Color); }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override
@@ -564,12 +557,7 @@ public:
     }
     int ItemIndex() const override { return currentRow(); }
     void SetItemHeight(int Height) override { itemHeight_ = Height; }
-    void SetColor(TColor Color) override
-    {
-        QPalette p = palette();
-        p.setColor(QPalette::Base, ToQColor(Color));
-        setPalette(p);
-    }
+    void SetColor(TColor Color) override { SetRoleColor(this, QPalette::Base, Color); }
 
 private:
     bool setting_ = false;
