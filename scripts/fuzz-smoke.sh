@@ -6,7 +6,7 @@ scripts/deps.sh
 build=${BUILD_DIR:-build-fuzz}
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPALLIMER_FUZZ=ON -DPALLIMER_TESTS=OFF
-cmake --build "$build"
+cmake --build "$build" --target fuzzers
 each=${SECONDS_EACH:-20}
 status=0
 while IFS= read -r f; do
