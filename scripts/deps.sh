@@ -7,7 +7,7 @@ packages=(
   libfreetype-dev libfontconfig-dev libpng-dev zlib1g-dev
   fonts-liberation2 fonts-dejavu-core
   libimage-exiftool-perl binutils-mingw-w64-i686 gzip time
-  qt6-base-dev libqt6gui6 xvfb xauth xdotool x11-utils imagemagick
+  qt6-base-dev libqt6gui6 qt6-wayland xvfb xauth xdotool x11-utils imagemagick
 )
 missing=()
 for p in "${packages[@]}"; do
