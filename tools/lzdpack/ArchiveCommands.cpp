@@ -133,6 +133,11 @@ public:
         if (place_.kind == TOutputPlace::Into) {
             if (adding) throw ECommandError(typed + ": cannot add to an archive that is not a regular file");
             scratch_.emplace();
+        } else {
+            // The staged files go beside the archive: its folder must be there.
+            std::error_code ec;
+            if (!std::filesystem::is_directory(std::filesystem::path(place_.path).parent_path(), ec))
+                throw ECommandError(typed + ": " + SysText(ENOENT));
         }
         name_ = StagingName(place_, scratch_ ? scratch_->Path() : std::string());
         // Adding reads the old archive: the staged name starts as another link to it

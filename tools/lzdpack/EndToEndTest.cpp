@@ -328,6 +328,12 @@ TEST_F(Lzdpack, ExistingFilesRulesAndMessagesInTheUsersTerms)
     r = Run({"create", "b.lzd", "./sub/*.txt"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err.find("Z:\\"), std::string::npos) << r.err;
+    // Nor the names of lzdpack's own temporary files.
+    r = Run({"create", "nowhere/b.lzd", "text.txt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "lzdpack create: nowhere/b.lzd: No such file or directory\n");
+    r = Run({"expand", "text.txt", "nowhere/x"});
+    EXPECT_EQ(r.err, "lzdpack expand: nowhere/x: No such file or directory\n");
 }
 
 // ---- the command line
