@@ -196,9 +196,10 @@ void TCustomLZHCompressor::Expand()
     Idle = false;
     RunGuard guard(this, InputBuffer, OutputBuffer, Idle, OnDone);
     OutputBuffer = new uint8_t[FOutputBufferSize];
+    // Like the buffers', a failed allocation of the reader's memory reaches the caller.
+    if (!decodeSpace_) decodeSpace_.reset(new uint8_t[TLzhDecoder::SpaceBytes]);
     ResetState();
     try {
-        if (!decodeSpace_) decodeSpace_.reset(new uint8_t[TLzhDecoder::SpaceBytes]);
         TLzhDecoder(*this, decodeSpace_.get()).Run();
     } catch (...) {
         // Whatever the hooks threw ends the stream here, as the end of the stream does.
