@@ -7,7 +7,7 @@
 # (user + system, whole process: start, file I/O and all) of compressing (lzdpack
 # against gzip -6 and xz -6) and of expanding (lzdpack expand against gzip -d and
 # xz -d), each the median of ROUNDS rounds (default 5) of enough back-to-back runs to
-# take some 100 ms, divided by the runs. Then the totals for the executables (exe-*,
+# take some 100 ms, divided by the runs. (File names with spaces are not supported.) Then the totals for the executables (exe-*,
 # lib-*) and the texts (text-*), whose expand ratios are the codec's goals (at most
 # 2.0 x gzip -d). Every stream is checked to expand to its file first.
 #
@@ -29,14 +29,13 @@ cpu_ms() {
     awk -v t="$t" 'BEGIN { split(t, a, " "); printf "%.3f", (a[1] + a[2]) * 1000 }'
 }
 
-# per_run CMD...: the median over the rounds of the CPU milliseconds per run.
-per_run() {
-    local once runs r values=()
-    once=$(cpu_ms 1 "$@")
-    runs=$(awk -v o="$once" 'BEGIN { n = int(100 / (o > 1 ? o : 1)); print n < 1 ? 1 : n }')
-    for ((r = 0; r < rounds; r++)); do values+=("$(cpu_ms "$runs" "$@")"); done
-    printf '%s\n' "${values[@]}" | sort -g | awk -v runs="$runs" '{ v[NR] = $1 } END { printf "%.3f", v[int((NR + 1) / 2)] / runs }'
+# runs_for CMD...: how many back-to-back runs take some 100 ms.
+runs_for() {
+    awk -v o="$(cpu_ms 1 "$@")" 'BEGIN { n = int(100 / (o > 1 ? o : 1)); print n < 1 ? 1 : n }'
 }
+
+# median VALUES...: the middle value.
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "%.3f", v[int((NR + 1) / 2)] }'; }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
 
@@ -53,12 +52,19 @@ for f in "$dir"/*; do
     gzip -9 -c "$f" > "$work/$n.gz"
     xz -6 -c "$f" > "$work/$n.xz"
     in=$(stat -c %s "$f"); l=$(stat -c %s "$work/$n.lzd"); g=$(stat -c %s "$work/$n.gz"); x=$(stat -c %s "$work/$n.xz")
-    lc=$(per_run "$lzd" compress "$f" "$work/c.out")
-    gc=$(per_run gzip -6 -c "$f")
-    xc=$(per_run xz -6 -c "$f")
-    lx=$(per_run "$lzd" expand "$work/$n.lzd" "$work/x.out")
-    gx=$(per_run gzip -d -c "$work/$n.gz")
-    xx=$(per_run xz -d -c "$work/$n.xz")
+    # The six commands take turns within each round, so that a machine whose speed
+    # drifts (other load, a virtual CPU's clock) affects them alike.
+    cmds=("$lzd compress $f $work/c.out" "gzip -6 -c $f" "xz -6 -c $f"
+          "$lzd expand $work/$n.lzd $work/x.out" "gzip -d -c $work/$n.gz" "xz -d -c $work/$n.xz")
+    runs=(); for c in "${cmds[@]}"; do runs+=("$(runs_for $c)"); done
+    vals=("" "" "" "" "" "")
+    for ((r = 0; r < rounds; r++)); do
+        for i in 0 1 2 3 4 5; do
+            vals[$i]+=" $(awk -v t="$(cpu_ms "${runs[$i]}" ${cmds[$i]})" -v n="${runs[$i]}" 'BEGIN { printf "%.3f", t / n }')"
+        done
+    done
+    lc=$(median ${vals[0]}); gc=$(median ${vals[1]}); xc=$(median ${vals[2]})
+    lx=$(median ${vals[3]}); gx=$(median ${vals[4]}); xx=$(median ${vals[5]})
     printf '%-11s %9d | %8d %5s %5s | %7.2f %6.2f %6.2f %5s %5s | %7.2f %6.2f %6.2f %5s %5s\n' "$n" "$in" "$l" \
         "$(ratio "$l" "$g")" "$(ratio "$l" "$x")" "$lc" "$gc" "$xc" "$(ratio "$lc" "$gc")" "$(ratio "$lc" "$xc")" \
         "$lx" "$gx" "$xx" "$(ratio "$lx" "$gx")" "$(ratio "$lx" "$xx")"
