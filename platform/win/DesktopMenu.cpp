@@ -423,10 +423,8 @@ bool Sync(const Layout& L, const std::string& group)
         node->Entries.push_back(id);
     }
     if (!shortcuts.empty()) {
-        std::string xml =
-            "<!DOCTYPE Menu PUBLIC \"-//freedesktop//DTD Menu 1.0//EN\"\n"
-            " \"http://www.freedesktop.org/standards/menu-spec/menu-1.0.dtd\">\n"
-            "<Menu>\n  <Name>Applications</Name>\n";
+        // Plain XML: menu readers take the Menu element as it stands, no document type needed.
+        std::string xml = "<Menu>\n  <Name>Applications</Name>\n";
         if (group.empty()) {
             // Shortcuts lying directly in the Programs folder: at the top of the menu.
             xml += "  <Include>\n";

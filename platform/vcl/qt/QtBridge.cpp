@@ -1,8 +1,13 @@
 #include "platform/vcl/qt/QtBridge.h"
 
 #include <QApplication>
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QWidget>
 
 #include "platform/graphics/FontEngine.h"
 #include "platform/rtl/StrUtils.h"
@@ -91,8 +96,10 @@ void CopyImage(const QImage& img, TBitmap& out)
     }
 }
 
-TShiftState ShiftOf(Qt::KeyboardModifiers m, Qt::MouseButtons b)
+TShiftState ShiftOf(int Modifiers, int Buttons)
 {
+    Qt::KeyboardModifiers m = Qt::KeyboardModifiers::fromInt(Modifiers);
+    Qt::MouseButtons b = Qt::MouseButtons::fromInt(Buttons);
     TShiftState s = 0;
     if (m & Qt::ShiftModifier) s |= ssShift;
     if (m & Qt::AltModifier) s |= ssAlt;
@@ -212,7 +219,7 @@ bool HandleCore::KeyToControl(QKeyEvent* e)
     TMessage m;
     m.Msg = WM_KEYDOWN;
     m.Key = VirtualKeyOf(e->key());
-    m.Shift = ShiftOf(e->modifiers());
+    m.Shift = ShiftOf(e->modifiers().toInt());
     if (m.Key == 0) return false;
     Send(control_, m);
     return m.Result != 0;

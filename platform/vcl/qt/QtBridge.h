@@ -1,14 +1,18 @@
 // Internal to the Qt implementation of the window system (platform/vcl/qt): conversions
 // between the library's types and Qt's, and the widget classes' common part. Nothing
-// outside this folder includes it.
+// outside this folder includes it, and it includes no Qt header itself: the Qt types are
+// only named here, and the .cpp files that use them include Qt.
 #pragma once
 
-#include <QColor>
-#include <QFont>
-#include <QImage>
-#include <QKeyEvent>
-#include <QPointer>
-#include <QWidget>
+#include <string>
+
+class QColor;
+class QFont;
+class QImage;
+class QKeyEvent;
+class QRect;
+class QString;
+class QWidget;
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Font.h"
@@ -31,7 +35,8 @@ QImage ImageOf(const TBitmap& b);
 // Copies an image into a bitmap (converted to 32-bit RGB).
 void CopyImage(const QImage& img, TBitmap& out);
 
-TShiftState ShiftOf(Qt::KeyboardModifiers m, Qt::MouseButtons b = Qt::NoButton);
+// Qt's keyboard modifiers and mouse buttons (as their integer values).
+TShiftState ShiftOf(int Modifiers, int Buttons = 0);
 // The virtual key of a Qt key (0 when it has none).
 uint16_t VirtualKeyOf(int qtKey);
 

@@ -74,7 +74,7 @@ TMessage MouseMessage(uint32_t msg, QMouseEvent* e)
     m.X = p.x();
     m.Y = p.y();
     m.Button = e->button() == Qt::RightButton ? mbRight : e->button() == Qt::MiddleButton ? mbMiddle : mbLeft;
-    m.Shift = ShiftOf(e->modifiers(), e->buttons());
+    m.Shift = ShiftOf(e->modifiers().toInt(), e->buttons().toInt());
     return m;
 }
 
