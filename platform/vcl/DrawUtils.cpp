@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/graphics/ShapeFill.h"
+
 void Frame3D(TCanvas& Canvas, TRect& R, TColor TopLeft, TColor BottomRight, int Width)
 {
     for (int i = 0; i < Width; ++i) {
@@ -101,31 +103,12 @@ void DrawButtonFace(TCanvas& Canvas, const TRect& Rc, const std::string& Caption
 
 namespace {
 
-// Fills the pixels whose centres lie inside the circle of centre (cx, cy) and radius rad.
-void Disc(TCanvas& c, double cx, double cy, double rad, TColor color)
-{
-    c.Brush()->SetStyle(bsSolid);
-    c.Brush()->SetColor(color);
-    for (int y = int(std::floor(cy - rad)); y <= int(std::ceil(cy + rad)); ++y) {
-        double dy = y + 0.5 - cy;
-        if (std::fabs(dy) > rad) continue;
-        double dx = std::sqrt(rad * rad - dy * dy);
-        int x0 = int(std::ceil(cx - dx - 0.5)), x1 = int(std::floor(cx + dx - 0.5));
-        if (x1 >= x0) c.FillRect(Rect(x0, y, x1 + 1, y + 1));
-    }
-}
+void Disc(TCanvas& c, double cx, double cy, double rad, TColor color) { FillEllipse(c, cx, cy, rad, rad, color); }
 
 // A filled triangle with its apex at (ax, ay) and its base from (bx0, by) to (bx1, by).
 void Triangle(TCanvas& c, double ax, double ay, double bx0, double bx1, double by, TColor color)
 {
-    c.Brush()->SetStyle(bsSolid);
-    c.Brush()->SetColor(color);
-    for (int y = int(std::ceil(ay - 0.5)); y < int(by); ++y) {
-        double t = (y + 0.5 - ay) / (by - ay);
-        double l = ax + (bx0 - ax) * t, r = ax + (bx1 - ax) * t;
-        int x0 = int(std::ceil(l - 0.5)), x1 = int(std::floor(r - 0.5));
-        if (x1 >= x0) c.FillRect(Rect(x0, y, x1 + 1, y + 1));
-    }
+    FillPolygon(c, {{ax, ay}, {bx1, by}, {bx0, by}}, color);
 }
 
 void CenteredGlyph(TCanvas& c, int x, int y, int w, int h, const std::string& text, TColor color, int height,

@@ -213,12 +213,24 @@ void TDriveComboBox::SetDrive(char v)
     }
 }
 
+void TDriveComboBox::ShowDrive(char Letter)
+{
+    if (Letter == drive_) return;
+    drive_ = Letter;
+    auto it = std::find(drives_.begin(), drives_.end(), Letter);
+    if (handle_) handle_->SetItemIndex(it == drives_.end() ? -1 : int(it - drives_.begin()));
+    Invalidate();
+}
+
 void TDriveComboBox::SetDirList(TDirectoryListBox* v)
 {
     if (v == dirList_) return;
+    if (dirList_ && dirList_->driveCombo_ == this) dirList_->driveCombo_ = nullptr;
     dirList_ = v;
     if (v) {
+        v->driveCombo_ = this;
         v->FreeNotification(this);
+        FreeNotification(v);
         if (!Loading() && v->Drive() != 0) {
             drive_ = v->Drive();
             if (handle_) InitHandle();
@@ -299,7 +311,7 @@ void TDirectoryListBox::SetDirectory(const std::string& v)
     full = StripSlash(full);
     if (full.size() == 2 && full[1] == ':') full += "\\";
     if (!DirectoryExists(full)) RaiseInOutError(3);
-    if (SameText(full, directory_) && full == directory_) return;
+    if (full == directory_) return;
     if (!directory_.empty()) {
         char d = Drive();
         auto it = std::find_if(lastDirs_.begin(), lastDirs_.end(), [d](const auto& p) { return p.first == d; });
@@ -309,14 +321,7 @@ void TDirectoryListBox::SetDirectory(const std::string& v)
     directory_ = full;
     ReadDirectoryNames();
     // A linked drive box follows the drive.
-    for (int i = 0; Owner() && i < Owner()->ComponentCount(); ++i)
-        if (auto* combo = dynamic_cast<TDriveComboBox*>(Owner()->Components(i)); combo && combo->DirList() == this) {
-            if (combo->drive_ != Drive()) {
-                combo->drive_ = Drive();
-                if (combo->HandleAllocated()) combo->InitHandle();
-                combo->Invalidate();
-            }
-        }
+    if (driveCombo_) driveCombo_->ShowDrive(Drive());
     CallEvent(OnChange, this);
 }
 
@@ -351,6 +356,7 @@ void TDirectoryListBox::Notification(TComponent* AComponent, bool Removing)
 {
     TWinControl::Notification(AComponent, Removing);
     if (Removing && AComponent == dirLabel_) dirLabel_ = nullptr;
+    if (Removing && AComponent == driveCombo_) driveCombo_ = nullptr;
 }
 
 void TDirectoryListBox::Loaded()

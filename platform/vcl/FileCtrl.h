@@ -42,6 +42,8 @@ protected:
 private:
     friend class TDirectoryListBox;
     void ReadDrives();
+    // The list moved to another drive: show it, without moving the list again.
+    void ShowDrive(char Letter);
     std::string ItemText(char Letter) const;
     char drive_ = 'c';
     TDirectoryListBox* dirList_ = nullptr;
@@ -95,6 +97,7 @@ private:
     void UpdateLabel();
     std::string directory_;
     TLabel* dirLabel_ = nullptr;
+    TDriveComboBox* driveCombo_ = nullptr;  // the drive box linked to this list
     int32_t itemHeight_ = 16;
     std::vector<TListItemView> items_;
     std::vector<std::string> paths_;

@@ -110,13 +110,10 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TCustomControl(AOwner), icon_(std
 
 TCustomForm::~TCustomForm()
 {
-    auto alive = AliveToken();
-    if (OnDestroy) {
-        try {
-            OnDestroy(this);
-        } catch (const std::exception& e) {
-            HandleControlException(e);
-        }
+    try {
+        CallEvent(OnDestroy, this);
+    } catch (const std::exception& e) {
+        HandleControlException(e);
     }
     if (Application->MainForm() == this) Application->SetMainForm(nullptr);
     Screen->RemoveForm(this);
@@ -522,13 +519,10 @@ void TCustomForm::WndProc(TMessage& Message)
     switch (Message.Msg) {
     case WM_CLOSE: Close(); return;
     case WM_ACTIVATE:
-        // The user activated this window; honoured only when no modal form runs.
-        if (Message.Param && visible_ && !Application->Terminated() && !Screen->ActiveForm()) {
+        // The user activated this window; honoured unless a modal form runs.
+        if (Message.Param && visible_ && !Application->Terminated() &&
+            (!Screen->ActiveForm() || !Screen->ActiveForm()->Modal()))
             Screen->SetActiveForm(this);
-        } else if (Message.Param && visible_ && !Application->Terminated() && Screen->ActiveForm() != this &&
-                   !Screen->ActiveForm()->Modal()) {
-            Screen->SetActiveForm(this);
-        }
         return;
     case WM_KEYDOWN: {
         TCustomControl::WndProc(Message);
@@ -613,7 +607,6 @@ void TScreen::SetActiveForm(TCustomForm* Form)
     TCustomForm* old = activeForm_;
     activeForm_ = Form;
     if (old) {
-        auto alive = old->AliveToken();
         old->DoDeactivate();
         if (activeForm_ != Form) return;  // the handler moved activation on
     }

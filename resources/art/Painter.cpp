@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/graphics/ShapeFill.h"
+
 namespace art {
 
 void Painter::Fill(TColor c) { Rect(0, 0, b_.Width(), b_.Height(), c); }
@@ -22,34 +24,14 @@ void Painter::Disc(double cx, double cy, double r, TColor c) { Ellipse(cx, cy, r
 
 void Painter::Ellipse(double cx, double cy, double rx, double ry, TColor c)
 {
-    for (int y = int(std::floor(cy - ry)); y <= int(std::ceil(cy + ry)); ++y)
-        for (int x = int(std::floor(cx - rx)); x <= int(std::ceil(cx + rx)); ++x) {
-            double dx = (x + 0.5 - cx) / rx, dy = (y + 0.5 - cy) / ry;
-            if (dx * dx + dy * dy <= 1.0) Pixel(x, y, c);
-        }
+    FillEllipse(*b_.Canvas(), cx, cy, rx, ry, c);
 }
 
 void Painter::Polygon(const std::vector<P2>& pts, TColor c)
 {
-    if (pts.size() < 3) return;
-    double minY = pts[0].y, maxY = pts[0].y, minX = pts[0].x, maxX = pts[0].x;
-    for (auto p : pts) {
-        minY = std::min(minY, p.y);
-        maxY = std::max(maxY, p.y);
-        minX = std::min(minX, p.x);
-        maxX = std::max(maxX, p.x);
-    }
-    for (int y = int(std::floor(minY)); y <= int(std::ceil(maxY)); ++y)
-        for (int x = int(std::floor(minX)); x <= int(std::ceil(maxX)); ++x) {
-            // Even-odd rule at the pixel centre.
-            double px = x + 0.5, py = y + 0.5;
-            bool inside = false;
-            for (size_t i = 0, j = pts.size() - 1; i < pts.size(); j = i++) {
-                const P2 &a = pts[i], &b = pts[j];
-                if ((a.y > py) != (b.y > py) && px < (b.x - a.x) * (py - a.y) / (b.y - a.y) + a.x) inside = !inside;
-            }
-            if (inside) Pixel(x, y, c);
-        }
+    std::vector<TPointF> points;
+    for (const P2& p : pts) points.push_back({p.x, p.y});
+    FillPolygon(*b_.Canvas(), points, c);
 }
 
 void Painter::Bar(P2 a, P2 b, double hw, TColor c)

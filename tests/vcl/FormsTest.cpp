@@ -113,6 +113,9 @@ TEST_F(FormsTest, ModalLoopsNestAndEachReturnsItsOwnResult)
         [&](TCustomForm* box) {
             // The exception box above both dialogs, captioned with the title.
             boxCaption = box->Caption();
+            TBitmap shot;
+            GrabForm(box, shot);
+            testsupport::SaveShot(shot, "exception-box");
             VclDriver::PressKey(box, VK_RETURN);
         },
     });

@@ -59,6 +59,19 @@ void SetRoleColor(QWidget* w, QPalette::ColorRole role, TColor color)
     w->setPalette(p);
 }
 
+// A glyph or list icon: the colour of its bottom-left pixel is transparent.
+QPixmap PixmapOf(const TBitmap& b)
+{
+    QImage img(b.Width(), b.Height(), QImage::Format_ARGB32);
+    uint32_t clear = b.ScanLine(b.Height() - 1)[0];
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x) {
+            uint32_t px = b.ScanLine(y)[x];
+            img.setPixel(x, y, px == clear ? 0u : (0xFF000000u | px));
+        }
+    return QPixmap::fromImage(img);
+}
+
 // Qt's offscreen platform cannot restack windows (and says so on every try).
 bool CanRaise()
 {
@@ -313,20 +326,6 @@ public:
         setIcon(icon);
         setIconSize(QSize(Normal->Width(), Normal->Height()));
     }
-
-private:
-    // A glyph's transparent colour is the colour of its bottom-left pixel.
-    static QPixmap PixmapOf(const TBitmap& b)
-    {
-        QImage img(b.Width(), b.Height(), QImage::Format_ARGB32);
-        uint32_t clear = b.ScanLine(b.Height() - 1)[0];
-        for (int y = 0; y < b.Height(); ++y)
-            for (int x = 0; x < b.Width(); ++x) {
-                uint32_t px = b.ScanLine(y)[x];
-                img.setPixel(x, y, px == clear ? 0u : (0xFF000000u | px));
-            }
-        return QPixmap::fromImage(img);
-    }
 };
 
 class CheckWidget : public Bridged<QCheckBox> {
@@ -453,14 +452,7 @@ private:
 QIcon IconOf(const TBitmap* b)
 {
     if (!b || b->Empty()) return QIcon();
-    QImage img(b->Width(), b->Height(), QImage::Format_ARGB32);
-    uint32_t clear = b->ScanLine(b->Height() - 1)[0];
-    for (int y = 0; y < b->Height(); ++y)
-        for (int x = 0; x < b->Width(); ++x) {
-            uint32_t px = b->ScanLine(y)[x];
-            img.setPixel(x, y, px == clear ? 0u : (0xFF000000u | px));
-        }
-    return QIcon(QPixmap::fromImage(img));
+    return QIcon(PixmapOf(*b));
 }
 
 class ComboWidget : public Bridged<QComboBox> {
