@@ -1,8 +1,10 @@
 #include "tests/support/GuiTest.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <algorithm>
 #include <fstream>
 
 #include "platform/vcl/TestDriver.h"
@@ -45,7 +47,8 @@ void StartGui()
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
     if (!qpa || !*qpa || std::string(qpa) == "offscreen") {
         std::filesystem::create_directories(TmpBase());
-        std::string config = TmpBase() + "/screens.json";
+        // One file per process: test programs run side by side.
+        std::string config = TmpBase() + "/screens-" + std::to_string(::getpid()) + ".json";
         std::ofstream(config) << R"({"screens":[{"name":"s","x":0,"y":0,"width":1024,"height":768,"dpr":1}]})";
         std::string value = "offscreen:configfile=" + config;
         setenv("QT_QPA_PLATFORM", value.c_str(), 1);
