@@ -2,7 +2,7 @@
 //
 // Once enabled, every shortcut (.lnk) that the platform saves, deletes or renames under
 // the current user's Programs folder updates the host desktop's menu, following the
-// XDG desktop entry and menu specifications:
+// XDG desktop entry and menu conventions:
 //
 //   $XDG_DATA_HOME/applications/pallimer/<tag>/<group>-<name>.desktop
 //       one entry per shortcut (desktop file id pallimer-<tag>-<group>-<name>.desktop):

@@ -319,7 +319,7 @@ TEST_F(DesktopMenuTest, AnUnwritableMenuNeverFailsTheShortcut)
     EXPECT_TRUE(DeleteFileA(programs_ + "\\Tessaly v1.1\\Readme.lnk"));
 }
 
-TEST(DesktopMenuText, ExecValuesQuoteWhatTheSpecificationReserves)
+TEST(DesktopMenuText, ExecValuesQuoteTheReservedCharacters)
 {
     struct Case {
         std::vector<std::string> argv;
